@@ -1,0 +1,107 @@
+// The system calls the program makes, gathered in one table of function pointers.
+//
+// Code calls them through `platform` by their Windows names, so the program reads like the
+// Windows program it is. On Windows the defaults are the real API; elsewhere they are our
+// stand-ins. Tests swap single entries and put them all back with platform_restore_defaults().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define VELATR_WINAPI __stdcall
+#else
+#define VELATR_WINAPI
+#endif
+
+using win_bool = int32_t;
+using win_dword = uint32_t;
+using win_word = uint16_t;
+using win_handle = void*;
+using win_module = void*;
+using win_proc = void (*)();
+
+struct win_coord {
+  int16_t x;
+  int16_t y;
+};
+
+struct win_small_rect {
+  int16_t left;
+  int16_t top;
+  int16_t right;
+  int16_t bottom;
+};
+
+struct win_screen_buffer_info {
+  win_coord size;
+  win_coord cursor;
+  win_word attributes;
+  win_small_rect window;
+  win_coord maximum_window_size;
+};
+
+// The extended free-space function as GetProcAddress hands it out (a Windows calling convention).
+using free_space_ex_fn = win_bool(VELATR_WINAPI*)(const char* directory,
+                                                    uint64_t* free_to_caller, uint64_t* total,
+                                                    uint64_t* total_free);
+
+constexpr win_dword std_error_handle = static_cast<win_dword>(-12);
+
+// What a file name or an open file turned out to be.
+enum class file_kind { missing, regular, directory, other };
+
+struct file_info {
+  file_kind kind;
+  int64_t size;  // bytes, for a regular file
+};
+
+struct platform_calls {
+  // Console.
+  win_handle (*GetStdHandle)(win_dword which);
+  win_bool (*WriteConsoleA)(win_handle console, const void* bytes, win_dword count,
+                            win_dword* written, void* reserved);
+  win_bool (*SetConsoleTextAttribute)(win_handle console, win_word attribute);
+  win_bool (*SetConsoleCursorPosition)(win_handle console, win_coord position);
+  win_bool (*GetConsoleScreenBufferInfo)(win_handle console, win_screen_buffer_info* info);
+  win_bool (*SetConsoleTitleA)(const char* title);
+
+  // Library loading and disk space.
+  win_module (*LoadLibraryA)(const char* name);
+  win_proc (*GetProcAddress)(win_module module, const char* name);
+  win_bool (*FreeLibrary)(win_module module);
+  win_bool (*GetDiskFreeSpaceA)(const char* root, win_dword* sectors_per_cluster,
+                                win_dword* bytes_per_sector, win_dword* free_clusters,
+                                win_dword* total_clusters);
+
+  // Files, in binary mode. Descriptors are -1 on failure; counts are -1 on failure.
+  int (*file_open_read)(const char* name);
+  int (*file_open_write)(const char* name);  // an existing file, written in place
+  int (*file_create_new)(const char* name);  // fails when the name exists
+  bool (*file_status)(int fd, file_info* info);
+  file_info (*path_status)(const char* name);
+  int64_t (*file_read)(int fd, void* buffer, size_t count);
+  int64_t (*file_write)(int fd, const void* bytes, size_t count);
+  bool (*file_flush)(int fd);  // to the disk itself
+  bool (*file_close)(int fd);
+  bool (*file_rename)(const char* from, const char* to);  // replaces `to`
+  bool (*file_remove)(const char* name);
+};
+
+extern platform_calls platform;
+
+// The defaults of this build, as a value to copy from.
+const platform_calls& platform_defaults();
+
+// Puts every entry of `platform` back to its default.
+void platform_restore_defaults();
+
+// Opens the null device on any of descriptors 0, 1 and 2 that is closed, so that no file the
+// program opens later can land there and take console text for its contents.
+void platform_guard_standard_streams();
+
+// The process id, for unique temporary names.
+unsigned platform_process_id();
+
+// True where file names use the Windows rules (backslash, drive colon).
+bool platform_windows_paths();

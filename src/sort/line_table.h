@@ -1,0 +1,43 @@
+// The text buffers, the table of line starts, and the trip from input file to output bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int32_t line_table_capacity = 5000001;
+
+// Entry i points at the first byte of line i, a NUL-terminated string in the text buffer.
+extern char* line_table[line_table_capacity];
+extern int32_t line_count;
+
+// The data areas of the two buffers; each block has a NUL in front and slack after the data.
+extern char* text_buffer;
+extern char* spare_buffer;
+// spare_buffer - text_buffer, in bytes: where a line's unfolded copy lies.
+extern ptrdiff_t text_offset;
+// Bytes of data, less a dropped trailing Ctrl-Z once the lines are split.
+extern int32_t input_size;
+
+// Bytes after the data in each block: the terminator, the slack of the word-wise comparison and
+// the up to two extra bytes of the assembled output with their NUL.
+constexpr size_t buffer_slack = 7;
+
+enum class buffer_status { ok, text_failed, spare_failed };
+enum class read_status { ok, short_read };
+enum class split_status { ok, too_many_lines, nul_byte };
+
+// Allocates both buffers for `size` bytes of data; reports which allocation failed.
+buffer_status allocate_buffers(int32_t size);
+
+// Frees both buffers (the program leaves that to its exit; tests and tools call it).
+void release_buffers();
+
+// Reads input_size bytes from `fd` into the text buffer and closes it.
+read_status read_input(int fd);
+
+// Prepares the data end and fills line_table; lowers input_size for a trailing Ctrl-Z.
+split_status split_lines();
+
+// Copies the lines in table order, each with CR LF, into the spare buffer; returns the count of
+// bytes to write, the input's length.
+size_t assemble_output();

@@ -1,0 +1,111 @@
+// The output file, replaced through a temporary file in its directory.
+#include "sort/output_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/interrupt_guard.h"
+#include "platform/platform.h"
+#include "sort/sjis.h"
+
+namespace {
+
+constexpr unsigned create_attempts = 100;
+
+// Length of the directory part of `name`, separator included; 0 when it has none.
+size_t directory_length(const char* name) {
+  const char* last = sjis_find_last_char(name, '/');
+  if (platform_windows_paths()) {
+    const char* backslash = sjis_find_last_char(name, '\\');
+    if (backslash != nullptr && (last == nullptr || backslash > last)) {
+      last = backslash;
+    }
+    if (last == nullptr) {
+      last = sjis_find_first_char(name, ':');
+    }
+  }
+  return last == nullptr ? 0 : static_cast<size_t>(last - name) + 1;
+}
+
+// Writes all of `bytes`, in as many calls as the system needs.
+bool write_all(int fd, const char* bytes, size_t count) {
+  // One call moves at most about 2 GiB on Linux; smaller pieces keep every count in range.
+  constexpr size_t piece = size_t{1} << 30;
+  while (count > 0) {
+    size_t wanted = count < piece ? count : piece;
+    int64_t put = platform.file_write(fd, bytes, wanted);
+    if (put <= 0) {
+      return false;
+    }
+    bytes += put;
+    count -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+write_status write_in_place(const char* name, const char* bytes, size_t count) {
+  int fd = platform.file_open_write(name);
+  if (fd < 0) {
+    return write_status::open_failed;
+  }
+  bool written = write_all(fd, bytes, count);
+  bool closed = platform.file_close(fd);
+  return written && closed ? write_status::ok : write_status::write_failed;
+}
+
+write_status write_replacing(const char* name, bool replaces, const char* bytes, size_t count) {
+  // A directory that refuses new files refuses to let the old output go too.
+  write_status cannot_create = replaces ? write_status::remove_failed : write_status::open_failed;
+  std::string temporary(std::strlen(name) + 64, '\0');
+  int fd = -1;
+  for (unsigned attempt = 0; attempt < create_attempts && fd < 0; ++attempt) {
+    temporary_name_for(name, attempt, temporary.data(), temporary.size());
+    fd = platform.file_create_new(temporary.c_str());
+    if (fd < 0 && platform.path_status(temporary.c_str()).kind == file_kind::missing) {
+      break;  // not a name clash: the directory will not take the file
+    }
+  }
+  if (fd < 0) {
+    return cannot_create;
+  }
+  interrupt_guard_begin(temporary.c_str());
+  bool written = write_all(fd, bytes, count);
+  // A replaced file must be on the disk before the old one goes.
+  bool flushed = written && (!replaces || platform.file_flush(fd));
+  bool closed = platform.file_close(fd);
+  write_status status = write_status::ok;
+  if (!(written && flushed && closed)) {
+    status = write_status::write_failed;
+  } else if (!platform.file_rename(temporary.c_str(), name)) {
+    status = replaces ? write_status::remove_failed : write_status::open_failed;
+  }
+  if (status != write_status::ok) {
+    platform.file_remove(temporary.c_str());
+  }
+  interrupt_guard_end();
+  return status;
+}
+
+}  // namespace
+
+void temporary_name_for(const char* name, unsigned attempt, char* out, size_t out_size) {
+  size_t directory = directory_length(name);
+  std::snprintf(out, out_size, "%.*s.velatr-%u-%u.tmp", static_cast<int>(directory), name,
+                platform_process_id(), attempt);
+}
+
+write_status write_output(const char* name, const char* bytes, size_t count) {
+  file_info existing = platform.path_status(name);
+  switch (existing.kind) {
+    case file_kind::directory:
+      return write_status::open_failed;
+    case file_kind::other:
+      return write_in_place(name, bytes, count);
+    case file_kind::regular:
+      return write_replacing(name, true, bytes, count);
+    case file_kind::missing:
+      break;
+  }
+  return write_replacing(name, false, bytes, count);
+}

@@ -1,0 +1,14 @@
+// Replacing the output file without ever destroying what was there.
+#pragma once
+
+#include <cstddef>
+
+enum class write_status { ok, remove_failed, open_failed, write_failed };
+
+// Writes `count` bytes as the new contents of the file `name`. A regular file, or a new one, is
+// written to a temporary file beside it and renamed over it; a device or FIFO is written in
+// place; a directory is refused. On failure the old file is as it was and no temporary is left.
+write_status write_output(const char* name, const char* bytes, size_t count);
+
+// The temporary name used for `name`: in the same directory, unique to this process and try.
+void temporary_name_for(const char* name, unsigned attempt, char* out, size_t out_size);

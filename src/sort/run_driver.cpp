@@ -1,0 +1,138 @@
+// The run driver: switches, input, drive check, buffers, and the four timed phases.
+#include "sort/run_driver.h"
+
+#include <cstdint>
+#include <ctime>
+
+#include "console/console.h"
+#include "console/usage_text.h"
+#include "platform/platform.h"
+#include "sort/line_order.h"
+#include "sort/line_table.h"
+#include "sort/output_file.h"
+#include "sort/run_settings.h"
+
+namespace {
+
+constexpr int exit_success = 0;
+constexpr int exit_failure = 1;
+
+// Sizes are signed 32-bit counts: 2 GiB and more cannot be described.
+constexpr int64_t largest_input = INT32_MAX;
+
+long seconds_between(std::time_t from, std::time_t to) { return static_cast<long>(to - from); }
+
+int fail(const char* message) {
+  con_print_line(message);
+  return exit_failure;
+}
+
+// Opens the input and takes its size, printing the failure; only a regular file has a size
+// that means anything.
+bool open_input(const char* name, int* fd, int32_t* size) {
+  int input = platform.file_open_read(name);
+  if (input < 0) {
+    con_print_line("\nInput file open err.");
+    return false;
+  }
+  file_info info;
+  if (!platform.file_status(input, &info) || info.kind != file_kind::regular) {
+    platform.file_close(input);
+    con_print_line("\nInput file open err.");
+    return false;
+  }
+  // Sized as 64 bits first, so that 4 GiB + 1 is never taken for 1 byte.
+  if (info.size > largest_input) {
+    platform.file_close(input);
+    con_print_line("\nMemory err1");
+    return false;
+  }
+  *fd = input;
+  *size = static_cast<int32_t>(info.size);
+  return true;
+}
+
+const char* write_failure_message(write_status status) {
+  switch (status) {
+    case write_status::remove_failed:
+      return "\nOutput file remove err.";
+    case write_status::open_failed:
+      return "\nOutput file open err.";
+    case write_status::write_failed:
+    case write_status::ok:
+      break;
+  }
+  return "\nOutput file write err.";
+}
+
+}  // namespace
+
+int run_velatr(int argc, char** argv) {
+  platform_guard_standard_streams();
+  if (argc < 3) {
+    print_usage();
+    return exit_failure;
+  }
+  std::time_t t0 = std::time(nullptr);
+  read_switches(argc, argv);
+  const char* input_name = argv[1];
+  const char* output_name = argv[2];
+
+  int input = -1;
+  int32_t size = 0;
+  if (!open_input(input_name, &input, &size)) {
+    return exit_failure;
+  }
+  if (skip_drive_check) {
+    con_print_line("\nPretermit option '/X'");
+  }
+  switch (allocate_buffers(size)) {
+    case buffer_status::text_failed:
+      platform.file_close(input);
+      return fail("\nMemory err1");
+    case buffer_status::spare_failed:
+      platform.file_close(input);
+      return fail("\nMemory err2");
+    case buffer_status::ok:
+      break;
+  }
+
+  con_printf("\x1b[mInit");
+  std::time_t t1 = std::time(nullptr);
+  con_printf("      %ld (Sec)", seconds_between(t0, t1));
+  if (command_summary[0] != '\0') {
+    con_printf("      Command = %s\n", command_summary);
+  } else {
+    con_print_line("");
+  }
+
+  con_printf("Read");
+  if (read_input(input) != read_status::ok) {
+    return fail("\nInput file read err.");
+  }
+  switch (split_lines()) {
+    case split_status::too_many_lines:
+      return fail("Too many Lines.");
+    case split_status::nul_byte:
+      return fail("\nInput file NUL err.");
+    case split_status::ok:
+      break;
+  }
+  std::time_t t2 = std::time(nullptr);
+  con_printf("      %ld (Sec)      %d(L)\n", seconds_between(t1, t2), line_count);
+
+  con_printf("Sort");
+  order_lines(line_table, line_count, input_size);
+  std::time_t t3 = std::time(nullptr);
+  con_printf("      %ld (Sec)\n", seconds_between(t2, t3));
+
+  con_printf("Write");
+  size_t length = assemble_output();
+  write_status written = write_output(output_name, spare_buffer, length);
+  if (written != write_status::ok) {
+    return fail(write_failure_message(written));
+  }
+  std::time_t t4 = std::time(nullptr);
+  con_printf("     %ld (Sec)      Success\n", seconds_between(t3, t4));
+  return exit_success;
+}

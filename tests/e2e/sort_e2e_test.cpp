@@ -1,0 +1,209 @@
+// The real program on real files: orders, line ends, limits, exit statuses, and the files that
+// every failure must leave as they were.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_support.h"
+#include "unit/reference_order.h"
+
+namespace {
+
+using namespace std::string_literals;
+using snapshot = std::map<std::string, std::string>;
+
+std::vector<std::string> split_crlf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      if (start < text.size()) {
+        lines.push_back(text.substr(start));
+      }
+      return lines;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+std::string random_lines(unsigned seed, int count) {
+  const std::string alphabet = "aAbBcCzZ09 ~\x01\x7f\x80\x82\xa0\xe0\xff";
+  std::mt19937 random(seed);
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    int length = std::uniform_int_distribution<int>(0, 10)(random);
+    for (int j = 0; j < length; ++j) {
+      text += alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(random)];
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+class SortE2e : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(program_path().empty()) << "VELATR_PROGRAM is not set"; }
+
+  int sort(const std::vector<std::string>& arguments) { return run_program(arguments, dir_.path()); }
+
+  temp_directory dir_;
+};
+
+// Every switch combination gives the order of the model, and the output keeps the input's
+// length and lines; a /X run leaves no other file behind.
+TEST_F(SortE2e, EverySwitchCombinationOrdersAsTheModel) {
+  const std::string input = random_lines(7, 2000);
+  dir_.write("in.txt", input);
+  struct mode {
+    std::vector<std::string> switches;
+    reference_order model;
+  };
+  std::vector<mode> modes;
+  for (int reverse = 0; reverse < 2; ++reverse) {
+    for (int fold = 0; fold < 3; ++fold) {
+      for (int skip = 0; skip < 2; ++skip) {
+        mode m;
+        m.switches.push_back("/X");
+        if (reverse) {
+          m.switches.push_back("/r");
+        }
+        if (fold == 1) {
+          m.switches.push_back("/N");
+        } else if (fold == 2) {
+          m.switches.push_back("/l");
+        }
+        if (skip) {
+          m.switches.push_back("/+3");
+        }
+        m.model = {reverse == 1, fold != 0, fold == 2, skip ? 2u : 0u};
+        modes.push_back(m);
+      }
+    }
+  }
+  for (const mode& m : modes) {
+    std::vector<std::string> arguments = {"in.txt", "out.txt"};
+    arguments.insert(arguments.end(), m.switches.begin(), m.switches.end());
+    std::string label;
+    for (const std::string& s : m.switches) {
+      label += s + " ";
+    }
+    ASSERT_EQ(sort(arguments), 0) << label;
+    std::string output = dir_.read("out.txt");
+    EXPECT_EQ(output.size(), input.size()) << label;
+    std::vector<std::string> lines = split_crlf(output);
+    EXPECT_TRUE(m.model.is_ordered(lines)) << label;
+    EXPECT_TRUE(same_lines(lines, split_crlf(input))) << label;
+    EXPECT_EQ(dir_.snapshot().size(), 2u) << label;
+  }
+}
+
+TEST_F(SortE2e, LineEndsAndTheDataEnd) {
+  struct file_case {
+    const char* name;
+    std::string input;
+    std::string output;
+  };
+  const file_case cases[] = {
+      {"sorted", "b\r\na\r\n", "a\r\nb\r\n"},
+      {"no final line end", "b\r\na", "a\r\nb"},
+      {"empty", "", ""},
+      {"Ctrl-Z", "b\r\na\r\n\x1a", "a\r\nb\r\n"},
+      {"lone Ctrl-Z", "\x1a", ""},
+      {"LF only", "b\na\n", "b\na\n"},
+      {"lone CR", "a\rb\r\n", "\r\na\r\n"},
+      {"CR NUL", "b\r\0a"s, "a\r\nb"},
+      {"high bytes after ASCII", "\x82\xa0\r\nz\r\n", "z\r\n\x82\xa0\r\n"},
+  };
+  for (const file_case& c : cases) {
+    dir_.write("in.txt", c.input);
+    ASSERT_EQ(sort({"in.txt", "out.txt", "/X"}), 0) << c.name;
+    EXPECT_EQ(dir_.read("out.txt"), c.output) << c.name;
+    EXPECT_EQ(dir_.snapshot().size(), 2u) << c.name;
+  }
+}
+
+TEST_F(SortE2e, SortsInPlace) {
+  dir_.write("data.txt", "c\r\nb\r\na\r\n");
+  ASSERT_EQ(sort({"data.txt", "data.txt", "/X"}), 0);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"data.txt", "a\r\nb\r\nc\r\n"}}));
+}
+
+TEST_F(SortE2e, ReplacesAnExistingOutput) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  dir_.write("out.txt", "a much longer old output that must be gone\r\n");
+  ASSERT_EQ(sort({"in.txt", "out.txt", "/X"}), 0);
+  EXPECT_EQ(dir_.read("out.txt"), "a\r\nb\r\n");
+}
+
+// The usage text is not a sort: status 1, and nothing is touched.
+TEST_F(SortE2e, UsageIsAFailureStatus) {
+  dir_.write("in.txt", "b\r\n");
+  EXPECT_EQ(sort({}), 1);
+  EXPECT_EQ(sort({"in.txt"}), 1);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", "b\r\n"}}));
+}
+
+// Failures before the write end with status 1 and touch nothing.
+TEST_F(SortE2e, FailuresLeaveEveryFileAsItWas) {
+  const snapshot before = {{"nul.txt", "a\r\nb\0c\r\nd\r\n"s},
+                           {"out.txt", "the old output\r\n"},
+                           {"subdir", "<dir>"}};
+  dir_.write("nul.txt", before.at("nul.txt"));
+  dir_.write("out.txt", before.at("out.txt"));
+  std::filesystem::create_directory(dir_.file("subdir"));
+  const std::vector<std::vector<std::string>> runs = {
+      {"missing.txt", "out.txt", "/X"},  // input cannot be opened
+      {"subdir", "out.txt", "/X"},       // input is a directory
+      {"nul.txt", "out.txt", "/X"},      // a NUL would cut the file short
+      {"nul.txt", "subdir", "/X"},       // a NUL, and a directory as the output
+  };
+  for (const auto& run : runs) {
+    EXPECT_EQ(sort(run), 1) << run[0];
+    EXPECT_EQ(dir_.snapshot(), before) << run[0];
+  }
+}
+
+TEST_F(SortE2e, OutputThatIsADirectoryIsLeftAlone) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  std::filesystem::create_directory(dir_.file("out"));
+  dir_.write("out/keep.txt", "kept");
+  EXPECT_EQ(sort({"in.txt", "out", "/X"}), 1);
+  EXPECT_EQ(dir_.read("out/keep.txt"), "kept");
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", "b\r\na\r\n"}, {"out", "<dir>"}}));
+}
+
+TEST_F(SortE2e, OutputInAMissingDirectoryFails) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  EXPECT_EQ(sort({"in.txt", "no-such-dir/out.txt", "/X"}), 1);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", "b\r\na\r\n"}}));
+}
+
+std::string blank_lines(size_t count) {
+  std::string text;
+  text.reserve(count * 2);
+  for (size_t i = 0; i < count; ++i) {
+    text += "\r\n";
+  }
+  return text;
+}
+
+TEST_F(SortE2e, TableHoldsFiveMillionAndOneLines) {
+  std::string full = blank_lines(5000000) + "z";
+  dir_.write("full.txt", full);
+  ASSERT_EQ(sort({"full.txt", "out.txt", "/X"}), 0);
+  EXPECT_EQ(dir_.read("out.txt"), blank_lines(5000000) + "z");
+  std::filesystem::remove(dir_.file("out.txt"));
+  dir_.write("over.txt", blank_lines(5000001) + "z");
+  EXPECT_EQ(sort({"over.txt", "out.txt", "/X"}), 1);
+  EXPECT_FALSE(dir_.exists("out.txt"));
+}
+
+}  // namespace

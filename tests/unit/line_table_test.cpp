@@ -1,0 +1,77 @@
+#include "sort/line_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "unit/pipeline.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+struct split_case {
+  const char* name;
+  std::string input;
+  std::vector<std::string> lines;
+  std::string output;  // written in table order, without sorting
+};
+
+TEST(SplitLines, LineEndsAndTheDataEnd) {
+  const split_case cases[] = {
+      {"two lines", "b\r\na\r\n", {"b", "a"}, "b\r\na\r\n"},
+      {"no final line end", "b\r\na", {"b", "a"}, "b\r\na"},
+      {"empty", "", {""}, ""},
+      {"lone Ctrl-Z", "\x1a", {""}, ""},
+      {"trailing Ctrl-Z", "a\r\nb\r\n\x1a", {"a", "b"}, "a\r\nb\r\n"},
+      {"two Ctrl-Z", "a\x1a\x1a", {"a\x1a"}, "a\x1a"},
+      {"LF only", "a\nb\n", {"a\nb\n"}, "a\nb\n"},
+      {"byte after CR discarded", "a\rb\r\n", {"a", ""}, "a\r\n\r\n"},
+      {"CR NUL", "a\r\0b"s, {"a", "b"}, "a\r\nb"},
+      {"final lone CR", "a\r", {"a"}, "a\r"},
+      {"CR CR LF", "a\r\r\n", {"a", "\n"}, "a\r\n\n"},
+      {"only CR LF", "\r\n", {""}, "\r\n"},
+      {"blank lines", "\r\n\r\n", {"", ""}, "\r\n\r\n"},
+      {"NUL second to last after CR", "x\r\0"s, {"x"}, "x\r\n"},
+  };
+  for (const split_case& c : cases) {
+    pipeline_result r = split_only(c.input);
+    ASSERT_EQ(r.split, split_status::ok) << c.name;
+    EXPECT_EQ(r.lines, c.lines) << c.name;
+    EXPECT_EQ(r.output.size(), c.output.size()) << c.name;
+    EXPECT_EQ(r.output, c.output) << c.name;
+  }
+}
+
+// A NUL the split would stop at would lose the rest of the file.
+TEST(SplitLines, RefusesNulAnywhereButAfterCr) {
+  const std::string inputs[] = {"a\0b\r\n"s, "\0"s, "ab\r\n\0"s, "a\r\r\0b"s, "ab\0\r\n"s,
+                                "a\0"s};
+  for (const std::string& input : inputs) {
+    EXPECT_EQ(split_only(input).split, split_status::nul_byte) << input.size();
+  }
+}
+
+std::string blank_lines(size_t line_ends, bool final_line) {
+  std::string text;
+  text.reserve(line_ends * 2 + 1);
+  for (size_t i = 0; i < line_ends; ++i) {
+    text += "\r\n";
+  }
+  if (final_line) {
+    text += "z";
+  }
+  return text;
+}
+
+TEST(SplitLines, TableHoldsFiveMillionAndOneLines) {
+  pipeline_result full = split_only(blank_lines(5000000, true));
+  ASSERT_EQ(full.split, split_status::ok);
+  EXPECT_EQ(full.lines.size(), 5000001u);
+  EXPECT_EQ(full.lines.back(), "z");
+  EXPECT_EQ(split_only(blank_lines(5000001, false)).split, split_status::ok);
+  EXPECT_EQ(split_only(blank_lines(5000001, true)).split, split_status::too_many_lines);
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// The in-memory pipeline for the tests.
+#include "unit/pipeline.h"
+
+#include <cstring>
+
+#include "sort/line_order.h"
+#include "sort/run_settings.h"
+
+namespace {
+
+pipeline_result run(const std::string& input, const std::vector<const char*>& switches,
+                    bool order) {
+  reset_run_settings();
+  for (const char* s : switches) {
+    apply_switch(s);
+  }
+  pipeline_result result{};
+  if (allocate_buffers(static_cast<int32_t>(input.size())) != buffer_status::ok) {
+    result.split = split_status::too_many_lines;
+    return result;
+  }
+  if (!input.empty()) {
+    std::memcpy(text_buffer, input.data(), input.size());
+  }
+  result.split = split_lines();
+  if (result.split == split_status::ok) {
+    if (order) {
+      order_lines(line_table, line_count, input_size);
+    }
+    for (int32_t i = 0; i < line_count; ++i) {
+      result.lines.emplace_back(line_table[i]);
+    }
+    size_t length = assemble_output();
+    result.output.assign(spare_buffer, length);
+  }
+  release_buffers();
+  reset_run_settings();
+  return result;
+}
+
+}  // namespace
+
+pipeline_result run_pipeline(const std::string& input,
+                             const std::vector<const char*>& switches) {
+  return run(input, switches, true);
+}
+
+pipeline_result split_only(const std::string& input) { return run(input, {}, false); }

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a fresh Debian machine (run as root, or with sudo).
+set -euo pipefail
+
+packages=(cmake ninja-build g++ googletest libgtest-dev tmux locales)
+if [[ "${1:-}" == "--all" ]]; then
+  packages+=(mingw-w64 g++-mingw-w64-i686 wine64 wine32:i386 hyperfine libbenchmark-dev
+             clang libclang-rt-14-dev)
+fi
+
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo_cmd=(sudo)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]} > 0)); then
+  if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi

