@@ -207,3 +207,46 @@ TEST_F(SortE2e, TableHoldsFiveMillionAndOneLines) {
 }
 
 }  // namespace
+
+namespace {
+
+class PosixE2e : public SortE2e {
+ protected:
+  void SetUp() override {
+    SortE2e::SetUp();
+    if (program_is_windows()) {
+      GTEST_SKIP() << "POSIX devices and FIFOs";
+    }
+  }
+};
+
+// A pipe's size means nothing: it is refused rather than sorted as empty.
+TEST_F(PosixE2e, FifoInputIsRefused) {
+  ASSERT_EQ(mkfifo(dir_.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(sort({"fifo", "out.txt", "/X"}), 1);
+  EXPECT_FALSE(dir_.exists("out.txt"));
+}
+
+// Inputs of 2 GiB and more are refused from their 64-bit size, before any buffer exists:
+// 4 GiB + 1 must not pass for a 1-byte file.
+TEST_F(PosixE2e, HugeInputsAreRefusedAtOnce) {
+  for (off_t size : {off_t{1} << 31, (off_t{1} << 32) + 1}) {
+    std::filesystem::remove(dir_.file("huge.txt"));
+    dir_.write("huge.txt", "");
+    ASSERT_EQ(truncate(dir_.file("huge.txt").c_str(), size), 0);
+    EXPECT_EQ(sort({"huge.txt", "out.txt", "/X"}), 1) << size;
+    EXPECT_FALSE(dir_.exists("out.txt")) << size;
+  }
+}
+
+// A device is written in place and never removed or replaced.
+TEST_F(PosixE2e, DeviceOutputIsWrittenInPlace) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  EXPECT_EQ(sort({"in.txt", "/dev/null", "/X"}), 0);
+  struct stat st;
+  ASSERT_EQ(stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(dir_.snapshot().size(), 1u);
+}
+
+}  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "unit/pipeline.h"
 
 namespace {
@@ -72,6 +74,41 @@ TEST(SplitLines, TableHoldsFiveMillionAndOneLines) {
   EXPECT_EQ(full.lines.back(), "z");
   EXPECT_EQ(split_only(blank_lines(5000001, false)).split, split_status::ok);
   EXPECT_EQ(split_only(blank_lines(5000001, true)).split, split_status::too_many_lines);
+}
+
+}  // namespace
+
+namespace {
+
+int64_t stingy_read(int, void* buffer, size_t count) {
+  static bool first = true;
+  if (!first) {
+    first = true;
+    return 0;  // the file ended early
+  }
+  first = false;
+  size_t n = count > 2 ? 2 : count;
+  std::memset(buffer, 'x', n);
+  return static_cast<int64_t>(n);
+}
+
+int64_t trickle_read(int, void* buffer, size_t count) {
+  std::memset(buffer, 'y', 1);
+  return count > 0 ? 1 : 0;
+}
+
+bool quiet_close(int) { return true; }
+
+TEST(ReadInput, ShortReadIsReported) {
+  ASSERT_EQ(allocate_buffers(5), buffer_status::ok);
+  platform.file_close = quiet_close;
+  platform.file_read = stingy_read;
+  EXPECT_EQ(read_input(-1), read_status::short_read);
+  platform.file_read = trickle_read;  // many short reads that add up to the whole
+  EXPECT_EQ(read_input(-1), read_status::ok);
+  EXPECT_EQ(std::string(text_buffer, 5), "yyyyy");
+  platform_restore_defaults();
+  release_buffers();
 }
 
 }  // namespace
