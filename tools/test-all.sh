@@ -15,3 +15,14 @@ echo "== sanitizer build"
 cmake --preset debug >/dev/null
 cmake --build --preset debug
 ctest --preset debug -j2
+
+echo "== Windows build (32-bit), tested under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+export WINEPREFIX="$PWD/build/windows/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  wineboot --init >/dev/null 2>&1 || true
+  wineserver -w
+fi
+ctest --preset windows
+wineserver -k 2>/dev/null || true

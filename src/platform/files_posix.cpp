@@ -19,7 +19,8 @@ int open_retrying(const char* name, int flags, mode_t mode = 0) {
 }
 
 file_info info_from(const struct stat& st) {
-  file_info info{file_kind::other, 0};
+  // Permission bits do not stop a rename here: the directory decides.
+  file_info info{file_kind::other, 0, false};
   if (S_ISREG(st.st_mode)) {
     info.kind = file_kind::regular;
     info.size = static_cast<int64_t>(st.st_size);
@@ -32,15 +33,8 @@ file_info info_from(const struct stat& st) {
 // Opened without waiting, so that a FIFO given as the input is refused instead of hanging.
 int posix_open_read(const char* name) { return open_retrying(name, O_RDONLY | O_NONBLOCK); }
 
-// Opened without waiting, so that a FIFO nobody reads fails at once instead of hanging; writes
-// then block as usual.
-int posix_open_write(const char* name) {
-  int fd = open_retrying(name, O_WRONLY | O_NOCTTY | O_NONBLOCK);
-  if (fd >= 0) {
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  }
-  return fd;
-}
+// A FIFO waits for its reader here, as for any other program writing to it.
+int posix_open_write(const char* name) { return open_retrying(name, O_WRONLY | O_NOCTTY); }
 
 int posix_create_new(const char* name) {
   return open_retrying(name, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
@@ -58,7 +52,7 @@ bool posix_file_status(int fd, file_info* info) {
 file_info posix_path_status(const char* name) {
   struct stat st;
   if (::stat(name, &st) != 0) {
-    return file_info{errno == ENOENT ? file_kind::missing : file_kind::other, 0};
+    return file_info{file_kind::missing, 0, false};
   }
   return info_from(st);
 }

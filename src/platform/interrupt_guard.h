@@ -1,9 +1,12 @@
-// Removes a temporary file when the process is interrupted while it is being written.
+// Lets an interrupted write clean up before the process ends.
 #pragma once
 
-// From now until interrupt_guard_end, SIGINT and SIGTERM (Ctrl-C, Ctrl-Break on Windows)
-// remove the file `name` before the process ends as the signal would have ended it.
-void interrupt_guard_begin(const char* name);
+// From now until interrupt_guard_end, SIGINT and SIGTERM (and Ctrl-C, Ctrl-Break on Windows)
+// are only noted, so that the writer can remove its temporary file first.
+void interrupt_guard_begin();
 
-// Restores the handlers that were in force before interrupt_guard_begin.
+// True once one of the guarded signals has arrived.
+bool interrupt_requested();
+
+// Restores the previous handlers; when a signal was noted, ends the process as it would have.
 void interrupt_guard_end();

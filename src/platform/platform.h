@@ -53,7 +53,8 @@ enum class file_kind { missing, regular, directory, other };
 
 struct file_info {
   file_kind kind;
-  int64_t size;  // bytes, for a regular file
+  int64_t size;    // bytes, for a regular file
+  bool read_only;  // a file the system will not let be replaced (Windows' read-only attribute)
 };
 
 struct platform_calls {

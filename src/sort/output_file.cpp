@@ -28,11 +28,14 @@ size_t directory_length(const char* name) {
   return last == nullptr ? 0 : static_cast<size_t>(last - name) + 1;
 }
 
-// Writes all of `bytes`, in as many calls as the system needs.
+// Writes all of `bytes`, in as many calls as the system needs; stops early when interrupted.
 bool write_all(int fd, const char* bytes, size_t count) {
-  // One call moves at most about 2 GiB on Linux; smaller pieces keep every count in range.
-  constexpr size_t piece = size_t{1} << 30;
+  // One call moves at most about 2 GiB on Linux; pieces also bound how long an interrupt waits.
+  constexpr size_t piece = size_t{64} << 20;
   while (count > 0) {
+    if (interrupt_requested()) {
+      return false;
+    }
     size_t wanted = count < piece ? count : piece;
     int64_t put = platform.file_write(fd, bytes, wanted);
     if (put <= 0) {
@@ -69,7 +72,7 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
   if (fd < 0) {
     return cannot_create;
   }
-  interrupt_guard_begin(temporary.c_str());
+  interrupt_guard_begin();
   bool written = write_all(fd, bytes, count);
   // A replaced file must be on the disk before the old one goes.
   bool flushed = written && (!replaces || platform.file_flush(fd));
@@ -83,7 +86,7 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
   if (status != write_status::ok) {
     platform.file_remove(temporary.c_str());
   }
-  interrupt_guard_end();
+  interrupt_guard_end();  // an interrupt ends the process here, with nothing left behind
   return status;
 }
 
@@ -103,6 +106,9 @@ write_status write_output(const char* name, const char* bytes, size_t count) {
     case file_kind::other:
       return write_in_place(name, bytes, count);
     case file_kind::regular:
+      if (existing.read_only) {
+        return write_status::remove_failed;
+      }
       return write_replacing(name, true, bytes, count);
     case file_kind::missing:
       break;

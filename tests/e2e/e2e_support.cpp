@@ -26,6 +26,11 @@ const std::string& program_emulator() {
   return emulator;
 }
 
+const std::string& other_program_path() {
+  static const std::string path = environment("VELATR_OTHER_PROGRAM");
+  return path;
+}
+
 bool program_is_windows() { return !program_emulator().empty(); }
 
 int run_command(const std::vector<std::string>& command, const std::string& directory,

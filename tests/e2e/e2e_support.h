@@ -10,6 +10,8 @@
 const std::string& program_path();
 const std::string& program_emulator();
 bool program_is_windows();
+// Another build of the program (VELATR_OTHER_PROGRAM, run natively) whose output must match.
+const std::string& other_program_path();
 
 // Runs the program with `arguments` in `directory`; standard input and output are the null
 // device, standard error goes to `error_file` (the null device when empty). Returns the exit

@@ -2,6 +2,7 @@
 // every failure must leave as they were.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -227,9 +228,32 @@ TEST_F(PosixE2e, FifoInputIsRefused) {
   EXPECT_FALSE(dir_.exists("out.txt"));
 }
 
+// A FIFO output is written in place, never replaced by a file.
+TEST_F(PosixE2e, FifoOutputIsWrittenInPlace) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  ASSERT_EQ(mkfifo(dir_.file("fifo").c_str(), 0600), 0);
+  std::string copy = dir_.file("copy.txt");
+  pid_t reader = fork();  // the program waits for its reader
+  if (reader == 0) {
+    execlp("sh", "sh", "-c", ("cat " + dir_.file("fifo") + " > " + copy).c_str(), nullptr);
+    _exit(127);
+  }
+  EXPECT_EQ(sort({"in.txt", "fifo", "/X"}), 0);
+  int status = 0;
+  waitpid(reader, &status, 0);
+  EXPECT_EQ(dir_.read("copy.txt"), "a\r\nb\r\n");
+  struct stat st;
+  ASSERT_EQ(stat(dir_.file("fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+}  // namespace
+
+namespace {
+
 // Inputs of 2 GiB and more are refused from their 64-bit size, before any buffer exists:
 // 4 GiB + 1 must not pass for a 1-byte file.
-TEST_F(PosixE2e, HugeInputsAreRefusedAtOnce) {
+TEST_F(SortE2e, HugeInputsAreRefusedAtOnce) {
   for (off_t size : {off_t{1} << 31, (off_t{1} << 32) + 1}) {
     std::filesystem::remove(dir_.file("huge.txt"));
     dir_.write("huge.txt", "");
@@ -240,13 +264,63 @@ TEST_F(PosixE2e, HugeInputsAreRefusedAtOnce) {
 }
 
 // A device is written in place and never removed or replaced.
-TEST_F(PosixE2e, DeviceOutputIsWrittenInPlace) {
+TEST_F(SortE2e, DeviceOutputIsWrittenInPlace) {
   dir_.write("in.txt", "b\r\na\r\n");
-  EXPECT_EQ(sort({"in.txt", "/dev/null", "/X"}), 0);
+  EXPECT_EQ(sort({"in.txt", program_is_windows() ? "NUL" : "/dev/null", "/X"}), 0);
   struct stat st;
   ASSERT_EQ(stat("/dev/null", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode));
   EXPECT_EQ(dir_.snapshot().size(), 1u);
+}
+
+// A read-only output: Windows refuses to replace it, and it stays as it was; elsewhere the
+// directory decides, and the output is replaced as any other.
+TEST_F(SortE2e, ReadOnlyOutput) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  dir_.write("out.txt", "old\r\n");
+  ASSERT_EQ(chmod(dir_.file("out.txt").c_str(), 0444), 0);
+  if (program_is_windows()) {
+    EXPECT_EQ(sort({"in.txt", "out.txt", "/X"}), 1);
+    EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", "b\r\na\r\n"}, {"out.txt", "old\r\n"}}));
+  } else {
+    EXPECT_EQ(sort({"in.txt", "out.txt", "/X"}), 0);
+    EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", "b\r\na\r\n"}, {"out.txt", "a\r\nb\r\n"}}));
+  }
+}
+
+// Another build of the program (the native one, when this is the Windows build) writes the
+// same bytes and exits the same way, in every switch combination.
+TEST_F(SortE2e, SameOutputAsTheOtherBuild) {
+  if (other_program_path().empty()) {
+    GTEST_SKIP() << "VELATR_OTHER_PROGRAM is not set";
+  }
+  const std::string inputs[] = {random_lines(11, 3000), "b\r\nB\r\na\r\nA\r\n\x1a",
+                                "z\r\ny\ra\r\0q"s, "x\0y\r\n"s, ""};
+  const char* combos[][3] = {{"/X", "", ""},     {"/X", "/R", ""},   {"/X", "/N", ""},
+                             {"/X", "/L", ""},   {"/X", "/N", "/R"}, {"/X", "/L", "/R"},
+                             {"/X", "/+3", ""},  {"/X", "/+3", "/L"}, {"/X", "/+2", "/R"},
+                             {"/X", "/L", "/N"}};
+  for (size_t i = 0; i < sizeof inputs / sizeof inputs[0]; ++i) {
+    dir_.write("in.txt", inputs[i]);
+    for (const auto& combo : combos) {
+      std::vector<std::string> arguments = {"in.txt", "out.txt"};
+      for (const char* s : combo) {
+        if (*s != '\0') {
+          arguments.push_back(s);
+        }
+      }
+      std::filesystem::remove(dir_.file("out.txt"));
+      std::filesystem::remove(dir_.file("other.txt"));
+      int status = sort(arguments);
+      std::vector<std::string> command = {other_program_path(), "in.txt", "other.txt"};
+      command.insert(command.end(), arguments.begin() + 2, arguments.end());
+      int other_status = run_command(command, dir_.path());
+      std::string label = std::to_string(i) + " " + combo[1] + " " + combo[2];
+      EXPECT_EQ(status, other_status) << label;
+      EXPECT_EQ(dir_.exists("out.txt"), dir_.exists("other.txt")) << label;
+      EXPECT_EQ(dir_.read("out.txt"), dir_.read("other.txt")) << label;
+    }
+  }
 }
 
 }  // namespace
