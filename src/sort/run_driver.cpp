@@ -69,6 +69,9 @@ const char* write_failure_message(write_status status) {
 
 int run_velatr(int argc, char** argv) {
   platform_guard_standard_streams();
+  ansi_write("\x1b*");
+  show_banner("VELTAR 5ML", "$Revision: 3.40 $", "32bit Speed Sort (Win32)",
+              "$Date: 103/01/21 16:17:24 $");
   if (argc < 3) {
     print_usage();
     return exit_failure;

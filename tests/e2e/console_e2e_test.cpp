@@ -1,0 +1,145 @@
+// What a person sees on the console, in a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_support.h"
+#include "e2e/terminal_screen.h"
+
+namespace {
+
+// The program as a terminal command; Wine shows code page 932 only under a Japanese locale.
+std::vector<std::string> program_command(const std::string& program, bool windows) {
+  std::vector<std::string> command;
+  if (windows) {
+    command = {"env", "LANG=ja_JP.UTF-8"};
+    for (const char* name : {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"}) {
+      if (const char* value = std::getenv(name)) {
+        command.push_back(std::string(name) + "=" + value);
+      }
+    }
+    command.push_back(program_emulator());
+  }
+  command.push_back(program);
+  return command;
+}
+
+terminal_screen run_on_screen(const std::string& program, bool windows,
+                              const std::vector<std::string>& arguments,
+                              const std::string& directory) {
+  std::vector<std::string> command = program_command(program, windows);
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return run_in_terminal(command, directory);
+}
+
+class ConsoleE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!tmux_available()) {
+      GTEST_SKIP() << "tmux is not installed";
+    }
+  }
+  terminal_screen run(const std::vector<std::string>& arguments) {
+    return run_on_screen(program_path(), program_is_windows(), arguments, dir_.path());
+  }
+  temp_directory dir_;
+};
+
+const std::string banner_text =
+    "  VELTAR 5ML   v.3.40    32bit Speed Sort (Win32)       03/01/21 fast line sort";
+
+// Row 0: black on bright green for the first block, black on bright white for the second.
+void expect_banner(const terminal_screen& screen) {
+  ASSERT_GE(screen.rows.size(), 25u);
+  EXPECT_EQ(screen.rows[0], banner_text);
+  EXPECT_NE(screen.coloured[0].find("\x1b[30m\x1b[102m  VELTAR 5ML   v.3.40  \x1b[107m  32bit"),
+            std::string::npos)
+      << screen.coloured[0];
+  EXPECT_EQ(screen.title, "  VELTAR 5ML   v.3.40  ");
+}
+
+TEST_F(ConsoleE2e, UsageScreen) {
+  terminal_screen screen = run({});
+  EXPECT_EQ(screen.status, 1);
+  expect_banner(screen);
+  const std::vector<std::string> usage = {
+      "use  VELATR input-file-name output-file-name [/R] [/+n] [/N|/L] [/X]",
+      "",
+      "          /R  : 逆順ソート",
+      "          /+n : n 文字目から比較します。",
+      "          /N  : 半角英字の大文字小文字を区別しません（A と a を同一文字と解釈）",
+      "          /L  : 同上。但し同一データの場合は、A < a として比較します。",
+      "          /X  : ドライブサイズチェック省略",
+      "          注  : /N と /L を同時に指定する事は出来ません",
+      "              : /X オプションの利用時は、ご注意下さい",
+      "",
+  };
+  for (size_t i = 0; i < usage.size(); ++i) {
+    EXPECT_EQ(screen.rows[i + 1], usage[i]) << "row " << i + 1;
+  }
+  EXPECT_NE(screen.coloured[1].find("use  \x1b[92mVELATR\x1b[96m input-file-name"),
+            std::string::npos)
+      << screen.coloured[1];
+  EXPECT_NE(screen.coloured[1].find("\x1b[93m [/R] [/+n] [/N|/L] [/X]"), std::string::npos);
+  EXPECT_NE(screen.coloured[3].find("\x1b[93m/R  \x1b[97m: 逆順ソート"), std::string::npos)
+      << screen.coloured[3];
+}
+
+TEST_F(ConsoleE2e, SortScreen) {
+  dir_.write("in.txt", "b\r\nc\r\na\r\n");
+  terminal_screen screen = run({"in.txt", "out.txt", "/X", "/R"});
+  EXPECT_EQ(screen.status, 0);
+  EXPECT_EQ(dir_.read("out.txt"), "c\r\nb\r\na\r\n");
+  expect_banner(screen);
+  // The console wrapped after the full banner row, so the notice's "\n" leaves row 1 empty.
+  EXPECT_EQ(screen.rows[1], "");
+  EXPECT_EQ(screen.rows[2], "Pretermit option '/X'");
+  const char* phases[] = {R"(Init      \d+ \(Sec\)      Command = /R)",
+                          R"(Read      \d+ \(Sec\)      3\(L\))", R"(Sort      \d+ \(Sec\))",
+                          R"(Write     \d+ \(Sec\)      Success)"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_TRUE(std::regex_match(screen.rows[3 + i], std::regex(phases[i])))
+        << "row " << 3 + i << ": " << screen.rows[3 + i];
+  }
+  EXPECT_EQ(screen.rows[7], "");
+}
+
+// With standard error redirected the text is lost, and the sort goes on as before.
+TEST_F(ConsoleE2e, RedirectedStandardErrorStillSorts) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  std::string errors = dir_.file("errors.txt");
+  EXPECT_EQ(run_program({"in.txt", "out.txt", "/X"}, dir_.path(), errors), 0);
+  EXPECT_EQ(dir_.read("out.txt"), "a\r\nb\r\n");
+  if (!program_is_windows()) {
+    EXPECT_EQ(dir_.read("errors.txt"), "");
+  }
+}
+
+std::vector<std::string> without_seconds(std::vector<std::string> rows) {
+  for (std::string& row : rows) {
+    row = std::regex_replace(row, std::regex(R"(\d+ \(Sec\))"), "N (Sec)");
+  }
+  return rows;
+}
+
+// The native and Windows builds show the same screen, row for row, colours included.
+TEST_F(ConsoleE2e, SameScreenAsTheOtherBuild) {
+  if (other_program_path().empty()) {
+    GTEST_SKIP() << "VELATR_OTHER_PROGRAM is not set";
+  }
+  dir_.write("in.txt", "b\r\nA\r\na\r\n");
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, std::vector<std::string>{"in.txt", "out.txt", "/X", "/L"},
+        std::vector<std::string>{"missing.txt", "out.txt"}}) {
+    terminal_screen mine = run(arguments);
+    terminal_screen other = run_on_screen(other_program_path(), false, arguments, dir_.path());
+    EXPECT_EQ(mine.status, other.status);
+    EXPECT_EQ(without_seconds(mine.coloured), without_seconds(other.coloured));
+    EXPECT_EQ(mine.title, other.title);
+  }
+}
+
+}  // namespace

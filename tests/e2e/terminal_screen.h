@@ -1,0 +1,19 @@
+// The screen a person sees: the program run in a pseudo-terminal of 80 x 25 (tmux).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct terminal_screen {
+  int status = -1;                    // the program's exit status
+  std::vector<std::string> rows;      // the text of each row, trailing blanks removed
+  std::vector<std::string> coloured;  // the same with the terminal's colour sequences
+  std::string title;
+};
+
+bool tmux_available();
+
+// Runs `command` (the program and its arguments, as argv) in `directory` inside a fresh tmux
+// pane and captures the pane once the program has ended.
+terminal_screen run_in_terminal(const std::vector<std::string>& command,
+                                const std::string& directory);
