@@ -24,6 +24,13 @@ struct terminal_console {
   iconv_t to_utf8;
   explicit terminal_console(int width, int height)
       : screen(width, height), to_utf8(iconv_open("UTF-8", "CP932")) {}
+  ~terminal_console() {
+    if (to_utf8 != reinterpret_cast<iconv_t>(-1)) {
+      iconv_close(to_utf8);
+    }
+  }
+  terminal_console(const terminal_console&) = delete;
+  terminal_console& operator=(const terminal_console&) = delete;
 };
 
 // The model, made on first use when standard error is a terminal, sized as the terminal is.
