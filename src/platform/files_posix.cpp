@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 
 #include "platform/platform_defaults.h"
@@ -112,3 +113,5 @@ void platform_guard_standard_streams() {
 unsigned platform_process_id() { return static_cast<unsigned>(::getpid()); }
 
 bool platform_windows_paths() { return false; }
+
+size_t platform_max_path() { return PATH_MAX; }

@@ -121,3 +121,5 @@ void platform_guard_standard_streams() {
 unsigned platform_process_id() { return static_cast<unsigned>(GetCurrentProcessId()); }
 
 bool platform_windows_paths() { return true; }
+
+size_t platform_max_path() { return MAX_PATH; }

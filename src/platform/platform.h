@@ -106,3 +106,6 @@ unsigned platform_process_id();
 
 // True where file names use the Windows rules (backslash, drive colon).
 bool platform_windows_paths();
+
+// The longest path the system's calls take, with its NUL (MAX_PATH on Windows).
+size_t platform_max_path();

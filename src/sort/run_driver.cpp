@@ -7,6 +7,7 @@
 #include "console/console.h"
 #include "console/usage_text.h"
 #include "platform/platform.h"
+#include "sort/drive_space.h"
 #include "sort/line_order.h"
 #include "sort/line_table.h"
 #include "sort/output_file.h"
@@ -88,6 +89,9 @@ int run_velatr(int argc, char** argv) {
   }
   if (skip_drive_check) {
     con_print_line("\nPretermit option '/X'");
+  } else if (!check_output_space(output_name, size)) {
+    platform.file_close(input);
+    return exit_failure;
   }
   switch (allocate_buffers(size)) {
     case buffer_status::text_failed:

@@ -107,6 +107,21 @@ TEST_F(ConsoleE2e, SortScreen) {
   EXPECT_EQ(screen.rows[7], "");
 }
 
+TEST_F(ConsoleE2e, SortScreenWithTheDriveCheck) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  terminal_screen screen = run({"in.txt", "out.txt"});
+  EXPECT_EQ(screen.status, 0);
+  EXPECT_EQ(dir_.read("out.txt"), "a\r\nb\r\n");
+  expect_banner(screen);
+  EXPECT_TRUE(std::regex_match(screen.rows[1], std::regex(R"(Disk Free \d{1,3}(,\d{3})* \(KB\))")))
+      << screen.rows[1];
+  EXPECT_EQ(screen.rows[2], "File      0 (KB)");
+  EXPECT_TRUE(std::regex_match(screen.rows[3], std::regex(R"(Init      \d+ \(Sec\))")))
+      << screen.rows[3];
+  EXPECT_TRUE(std::regex_match(screen.rows[6], std::regex(R"(Write     \d+ \(Sec\)      Success)")))
+      << screen.rows[6];
+}
+
 // With standard error redirected the text is lost, and the sort goes on as before.
 TEST_F(ConsoleE2e, RedirectedStandardErrorStillSorts) {
   dir_.write("in.txt", "b\r\na\r\n");
