@@ -1,22 +1,15 @@
 // The Sort phase.
 #include "sort/line_order.h"
 
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/large_memory.h"
 #include "sort/line_table.h"
+#include "sort/radix_sort.h"
 #include "sort/run_settings.h"
 
 namespace {
-
-void skip_columns(char** table, int32_t count, int32_t skip) {
-  for (int32_t i = 0; i < count; ++i) {
-    char* p = table[i];
-    for (int32_t n = 0; n < skip && *p != '\0'; ++n) {
-      ++p;
-    }
-    table[i] = p;
-  }
-}
 
 // Every line is preceded by a NUL, so walking back to it finds the line's first byte.
 void restore_line_starts(char** table, int32_t count) {
@@ -29,28 +22,83 @@ void restore_line_starts(char** table, int32_t count) {
   }
 }
 
-void fold_keys(char** table, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
-    for (char* p = table[i]; *p != '\0'; ++p) {
-      if (*p >= 'a' && *p <= 'z') {
-        *p = static_cast<char>(*p - 0x20);
-      }
+// 'a' to 'z' become 'A' to 'Z' in every byte of the data; only the keys' bytes matter, and the
+// text is restored from the unfolded copy after the sort.
+void fold_text(char* data, size_t size) {
+  for (size_t i = 0; i < size; ++i) {
+    unsigned char c = static_cast<unsigned char>(data[i]);
+    if (c >= 'a' && c <= 'z') {
+      data[i] = static_cast<char>(c - 0x20);
     }
   }
 }
 
+// A line's length from where the next one starts: the split leaves each line end two bytes
+// long. Counted when the neighbour says nothing (the last line, or a table out of that order).
+uint32_t line_length(char** table, int32_t count, int32_t i) {
+  if (i + 1 < count && table[i + 1] > table[i]) {
+    size_t length = static_cast<size_t>(table[i + 1] - table[i]) - 2;
+    if (table[i][length] == '\0') {
+      return static_cast<uint32_t>(length);
+    }
+  }
+  return static_cast<uint32_t>(std::strlen(table[i]));
+}
+
+// The qsort of the pointers by the comparators, when there is no room for the records.
+void sort_by_comparators(char** table, int32_t count) {
+  if (column_skip > 0) {
+    for (int32_t i = 0; i < count; ++i) {
+      char* p = table[i];
+      for (int32_t n = 0; n < column_skip && *p != '\0'; ++n) {
+        ++p;
+      }
+      table[i] = p;
+    }
+  }
+  std::qsort(table, static_cast<size_t>(count), sizeof table[0], entry_compare);
+}
+
 }  // namespace
 
+// Records are made from the table as the split left it, in text order, so the lengths come
+// from the neighbours; the column skip then moves each key's start, not the table.
 void order_lines(char** table, int32_t count, int32_t size) {
-  if (column_skip > 0) {
-    skip_columns(table, count, column_skip);
-  }
   size_t data_bytes = static_cast<size_t>(size) + 1;  // with the NUL after the data
   if (fold_case) {
     std::memcpy(spare_buffer, text_buffer, data_bytes);
-    fold_keys(table, count);
+    fold_text(text_buffer, static_cast<size_t>(size));
   }
-  sort_entries(table, count);
+  size_t record_bytes = static_cast<size_t>(count) * sizeof(line_record);
+  line_record* records = count > 1 ? static_cast<line_record*>(allocate_large(record_bytes))
+                                   : nullptr;
+  if (records == nullptr) {
+    if (count > 1) {
+      sort_by_comparators(table, count);
+    }
+  } else {
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(text_buffer);
+    uint32_t skip = static_cast<uint32_t>(column_skip);
+    for (int32_t i = 0; i < count; ++i) {
+      line_record& r = records[i];
+      uint32_t length = line_length(table, count, i);
+      uint32_t skipped = length < skip ? length : skip;
+      r.offset = static_cast<uint32_t>(table[i] - text_buffer) + skipped;
+      r.length = length - skipped;
+      r.key = load_key(text, r, 0);
+    }
+    const unsigned char* tie_text = nullptr;
+    if (line_compare == compare_folded_then_exact) {
+      tie_text = reinterpret_cast<const unsigned char*>(spare_buffer);
+    }
+    radix_sort(records, static_cast<uint32_t>(count), text, tie_text);
+    // The reverse of the ascending order is the order of the reversed comparator.
+    bool reversed = entry_compare == compare_entries_reversed;
+    for (int32_t i = 0; i < count; ++i) {
+      table[i] = text_buffer + records[reversed ? count - 1 - i : i].offset;
+    }
+    release_large(records, record_bytes);
+  }
   if (fold_case) {
     std::memcpy(text_buffer, spare_buffer, data_bytes);
   }

@@ -3,9 +3,7 @@
 
 #include <cstdint>
 
-// The Sort phase: column skip, case folding into the keys, the sort, and the restores, so that
-// every entry points at its line's first byte in unfolded text again.
+// The Sort phase on the table as split_lines left it: column skip, case folding into the keys,
+// the sort, and the restores, so that every entry points at its line's first byte in unfolded
+// text again, in the order of entry_compare.
 void order_lines(char** table, int32_t count, int32_t size);
-
-// The sort step alone: orders `count` entries of keys by entry_compare.
-void sort_entries(char** table, int32_t count);

@@ -1,10 +1,11 @@
 // Buffers, reading, splitting into lines and assembling the output.
 #include "sort/line_table.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "platform/large_memory.h"
 #include "platform/platform.h"
+#include "sort/byte_search.h"
 
 char* line_table[line_table_capacity];
 int32_t line_count = 0;
@@ -17,11 +18,17 @@ namespace {
 
 constexpr char carriage_return = '\r';
 constexpr char ctrl_z = 0x1A;
+// Lines ahead of the copy whose bytes are fetched early while assembling.
+constexpr int32_t prefetch_distance = 16;
 
-// One block: a NUL in front of the data, the slack after it zeroed so that word-wise reads
-// past a line's end see defined bytes.
+size_t allocated_size = 0;
+
+size_t block_size(size_t data) { return data + 1 + buffer_slack; }
+
+// One block: a NUL in front of the data, the slack after it zeroed so that reads past a line's
+// end see defined bytes.
 char* allocate_block(size_t size) {
-  char* block = static_cast<char*>(std::malloc(size + 1 + buffer_slack));
+  char* block = static_cast<char*>(allocate_large(block_size(size)));
   if (block == nullptr) {
     return nullptr;
   }
@@ -34,10 +41,10 @@ char* allocate_block(size_t size) {
 
 void release_buffers() {
   if (text_buffer != nullptr) {
-    std::free(text_buffer - 1);
+    release_large(text_buffer - 1, block_size(allocated_size));
   }
   if (spare_buffer != nullptr) {
-    std::free(spare_buffer - 1);
+    release_large(spare_buffer - 1, block_size(allocated_size));
   }
   text_buffer = nullptr;
   spare_buffer = nullptr;
@@ -45,6 +52,7 @@ void release_buffers() {
 
 buffer_status allocate_buffers(int32_t size) {
   size_t bytes = static_cast<size_t>(size);
+  allocated_size = bytes;
   text_buffer = allocate_block(bytes);
   if (text_buffer == nullptr) {
     return buffer_status::text_failed;
@@ -89,19 +97,15 @@ split_status split_lines() {
 
   line_table[0] = data;
   int32_t count = 1;
-  for (int32_t i = 0;; ++i) {
-    char c = data[i];
-    if (c == '\0') {
+  const char* p = data;
+  for (;;) {
+    p = find_cr_or_nul(p);
+    int32_t i = static_cast<int32_t>(p - data);
+    if (*p == '\0') {
       // Any NUL but the data's end would cut the file short here. The scan may step over
       // `end` when that CR is the discarded byte after another CR.
-      if (i != end && i != size) {
-        line_count = count;
-        return split_status::nul_byte;
-      }
-      break;
-    }
-    if (c != carriage_return) {
-      continue;
+      line_count = count;
+      return i == end || i == size ? split_status::ok : split_status::nul_byte;
     }
     if (count == line_table_capacity) {
       line_count = count;
@@ -109,21 +113,23 @@ split_status split_lines() {
     }
     if (i == size - 1) {
       data[i] = '\0';
-      break;
+      line_count = count;
+      return split_status::ok;
     }
     // The byte after a CR is taken for its LF, whatever it is.
     data[i] = '\0';
     data[i + 1] = '\0';
     line_table[count++] = data + i + 2;
-    ++i;
+    p = data + i + 2;
   }
-  line_count = count;
-  return split_status::ok;
 }
 
 size_t assemble_output() {
   char* out = spare_buffer;
   for (int32_t i = 0; i < line_count; ++i) {
+    if (i + prefetch_distance < line_count) {
+      __builtin_prefetch(line_table[i + prefetch_distance]);
+    }
     size_t length = std::strlen(line_table[i]);
     std::memcpy(out, line_table[i], length);
     out += length;

@@ -19,8 +19,9 @@ extern ptrdiff_t text_offset;
 extern int32_t input_size;
 
 // Bytes after the data in each block: the terminator, the slack of the word-wise comparison and
-// the up to two extra bytes of the assembled output with their NUL.
-constexpr size_t buffer_slack = 7;
+// of the sixteen-byte line-end search, and the up to two extra bytes of the assembled output
+// with their NUL.
+constexpr size_t buffer_slack = 64;
 
 enum class buffer_status { ok, text_failed, spare_failed };
 enum class read_status { ok, short_read };

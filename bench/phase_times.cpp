@@ -1,0 +1,67 @@
+// Times each phase of one sort in milliseconds, as the program runs them:
+//   velatr_phase_times FILE [switches...]
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "sort/line_order.h"
+#include "sort/line_table.h"
+#include "sort/output_file.h"
+#include "sort/run_settings.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+double milliseconds_since(clock_type::time_point& from) {
+  clock_type::time_point now = clock_type::now();
+  double ms = std::chrono::duration<double, std::milli>(now - from).count();
+  from = now;
+  return ms;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: velatr_phase_times FILE [switches...]\n");
+    return 2;
+  }
+  for (int i = 2; i < argc; ++i) {
+    apply_switch(argv[i]);
+  }
+  clock_type::time_point t = clock_type::now();
+  int fd = platform.file_open_read(argv[1]);
+  file_info info;
+  if (fd < 0 || !platform.file_status(fd, &info) || info.kind != file_kind::regular) {
+    std::fprintf(stderr, "cannot open %s\n", argv[1]);
+    return 1;
+  }
+  if (allocate_buffers(static_cast<int32_t>(info.size)) != buffer_status::ok) {
+    return 1;
+  }
+  double allocate = milliseconds_since(t);
+  if (read_input(fd) != read_status::ok) {
+    return 1;
+  }
+  double read = milliseconds_since(t);
+  if (split_lines() != split_status::ok) {
+    return 1;
+  }
+  double split = milliseconds_since(t);
+  order_lines(line_table, line_count, input_size);
+  double sort = milliseconds_since(t);
+  size_t length = assemble_output();
+  double assemble = milliseconds_since(t);
+  std::string out = std::string(argv[1]) + ".phase-times.out";
+  if (write_output(out.c_str(), spare_buffer, length) != write_status::ok) {
+    return 1;
+  }
+  double write = milliseconds_since(t);
+  platform.file_remove(out.c_str());
+  std::printf("allocate %.0f  read %.0f  split %.0f  sort %.0f  assemble %.0f  write %.0f ms"
+              "  (%d lines)\n",
+              allocate, read, split, sort, assemble, write, line_count);
+  return 0;
+}

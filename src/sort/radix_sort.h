@@ -1,0 +1,21 @@
+// The fast sort step: an MSD radix sort of line records on cached 8-byte key prefixes.
+#pragma once
+
+#include <cstdint>
+
+// One line's key: its bytes from `offset` in a text, `length` of them (no NUL among them), and
+// the big-endian word of the 8 bytes at the depth being sorted, zero past the key's end.
+struct line_record {
+  uint64_t key;
+  uint32_t offset;
+  uint32_t length;
+};
+
+// The cached word of `record` at `depth` bytes into its key in `text`.
+uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t depth);
+
+// Sorts `count` records (their keys loaded at depth 0) ascending by unsigned bytes, a prefix
+// first. With `tie_text`, records whose keys are equal are ordered by the bytes at the same
+// offsets in `tie_text` (the unfolded copy). Iterative: the work stack lives on the heap.
+void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
+                const unsigned char* tie_text);
