@@ -33,8 +33,8 @@ inline uint64_t big_endian_word(const unsigned char* p) {
 int compare_tails(const unsigned char* text, const line_record& a, const line_record& b,
                   uint32_t depth) {
   uint32_t from = depth + 8;
-  if (a.length <= from || b.length <= from) {
-    // Equal words with one key ending inside them: both end at the same place.
+  if (a.length < from || b.length < from) {
+    // Equal words with a key ending inside them: both end at the same byte.
     return 0;
   }
   uint32_t common = (a.length < b.length ? a.length : b.length) - from;

@@ -40,6 +40,9 @@ TEST(OrderLines, OrdersOfTheSwitches) {
       {{"11b", "22B", "33a", "44A"}, {"/+3", "/L"}, {"44A", "33a", "22B", "11b"}},
       {{"\x82\x61", "\x82\x41", "\x82\x42"}, {"/L"}, {"\x82\x41", "\x82\x61", "\x82\x42"}},
       {{"q", "q", "q"}, {"/R"}, {"q", "q", "q"}},
+      // keys that fill a cached word exactly, and one that goes on past it
+      {{"abcdefghi", "abcdefgh", "abcdefgh\x01"}, {}, {"abcdefgh", "abcdefgh\x01", "abcdefghi"}},
+      {{"abcdefghijklmnopq", "abcdefghijklmnop"}, {}, {"abcdefghijklmnop", "abcdefghijklmnopq"}},
   };
   for (const order_case& c : cases) {
     std::string label = c.switches.empty() ? "(none)" : c.switches[0];
