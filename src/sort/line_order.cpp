@@ -2,6 +2,7 @@
 #include "sort/line_order.h"
 
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/large_memory.h"
@@ -69,9 +70,18 @@ void order_lines(char** table, int32_t count, int32_t size) {
     std::memcpy(spare_buffer, text_buffer, data_bytes);
     fold_text(text_buffer, static_cast<size_t>(size));
   }
+  // The records live in the spare buffer when it is free and large enough: its pages, touched
+  // once here, are the ones the output is assembled in next.
   size_t record_bytes = static_cast<size_t>(count) * sizeof(line_record);
-  line_record* records = count > 1 ? static_cast<line_record*>(allocate_large(record_bytes))
-                                   : nullptr;
+  bool in_spare = !fold_case && record_bytes + alignof(line_record) <= data_bytes;
+  line_record* records = nullptr;
+  if (count > 1 && in_spare) {
+    uintptr_t aligned = (reinterpret_cast<uintptr_t>(spare_buffer) + alignof(line_record) - 1) /
+                        alignof(line_record) * alignof(line_record);
+    records = reinterpret_cast<line_record*>(aligned);
+  } else if (count > 1) {
+    records = static_cast<line_record*>(allocate_large(record_bytes));
+  }
   if (records == nullptr) {
     if (count > 1) {
       sort_by_comparators(table, count);
@@ -97,7 +107,9 @@ void order_lines(char** table, int32_t count, int32_t size) {
     for (int32_t i = 0; i < count; ++i) {
       table[i] = text_buffer + records[reversed ? count - 1 - i : i].offset;
     }
-    release_large(records, record_bytes);
+    if (!in_spare) {
+      release_large(records, record_bytes);
+    }
   }
   if (fold_case) {
     std::memcpy(text_buffer, spare_buffer, data_bytes);

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Times velatr against GNU sort (one thread, and both cores) and against `cat in > out`, on
+# deterministic corpora, with hyperfine in one run; prints the ratios and each command's peak
+# memory. Usage: bash bench/run.sh [CASE...]   (cases: R P D S V E J R/N R/L R/R R/+5 P/N ...)
+# BENCH_RUNS (default 3) sets the runs per command; BENCH_DIR where the corpora are kept.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs=${BENCH_RUNS:-3}
+data=${BENCH_DIR:-$PWD/build/bench-data}
+cmake --preset default >/dev/null
+cmake --build --preset default >/dev/null
+velatr=$PWD/build/default/src/velatr
+corpus=$PWD/build/default/bench/velatr_corpus
+mkdir -p "$data"
+
+cases=("$@")
+if ((${#cases[@]} == 0)); then
+  cases=(R P D S V E J R/N R/L R/R R/+5 P/N P/L P/R P/+5)
+fi
+
+# The GNU sort options that order as a velatr switch does.
+gnu_options() {
+  case "$1" in
+    "") ;;
+    /N | /L) echo "-f" ;;
+    /R) echo "-r" ;;
+    /+5) echo "-t \x01 -k1.5" ;;
+  esac
+}
+
+peak_kb() {
+  /usr/bin/time -f %M sh -c "$1" 2>&1 >/dev/null | tail -n 1
+}
+
+results=$(mktemp)
+printf '%-6s %10s %10s %10s %10s %8s %8s %8s %10s %10s\n' case velatr gnu-1 gnu-2 cat \
+  "/gnu-1" "/gnu-2" "/cat" "MB-velatr" "MB-gnu-1" >"$results"
+for c in "${cases[@]}"; do
+  kind=${c%%/*}
+  switch=""
+  [[ "$c" == */* ]] && switch="/${c#*/}"
+  input="$data/$kind.txt"
+  [[ -f "$input" ]] || "$corpus" "$kind" "$input"
+  out="$data/out-$$"
+  gnu=$(gnu_options "$switch")
+  json=$(mktemp)
+  hyperfine -N --warmup 1 --runs "$runs" --export-json "$json" \
+    --prepare "rm -f $out.velatr $out.gnu1 $out.gnu2 $out.cat" \
+    -n velatr "$velatr $input $out.velatr /X $switch" \
+    -n gnu-1 "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input" \
+    -n gnu-2 "env LC_ALL=C sort -S 4G $gnu -o $out.gnu2 $input" \
+    -n cat "sh -c 'cat $input > $out.cat'" >/dev/null
+  rm -f "$out".velatr "$out".gnu1 "$out".gnu2 "$out".cat
+  mem_velatr=$(peak_kb "$velatr $input $out.velatr /X $switch")
+  rm -f "$out.velatr"
+  mem_gnu=$(peak_kb "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input")
+  rm -f "$out.gnu1"
+  python3 - "$json" "$c" "$mem_velatr" "$mem_gnu" >>"$results" <<'PY'
+import json, sys
+data = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["results"]}
+v, g1, g2, c = data["velatr"], data["gnu-1"], data["gnu-2"], data["cat"]
+print("%-6s %9.3fs %9.3fs %9.3fs %9.3fs %8.3f %8.3f %8.2f %10.0f %10.0f" % (
+    sys.argv[2], v, g1, g2, c, v / g1, v / g2, v / c,
+    int(sys.argv[3]) / 1024, int(sys.argv[4]) / 1024))
+PY
+  rm -f "$json"
+done
+echo "median seconds of $runs runs each; ratios are velatr's time over the other's"
+cat "$results"
+rm -f "$results"
