@@ -25,7 +25,7 @@ gnu_options() {
     "") ;;
     /N | /L) echo "-f" ;;
     /R) echo "-r" ;;
-    /+5) echo "-t \x01 -k1.5" ;;
+    /+5) echo "-t "$'\x01'" -k1.5" ;;  # the whole line as one field, from its 5th byte
   esac
 }
 
@@ -56,7 +56,7 @@ for c in "${cases[@]}"; do
   rm -f "$out.velatr"
   mem_gnu=$(peak_kb "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input")
   rm -f "$out.gnu1"
-  python3 - "$json" "$c" "$mem_velatr" "$mem_gnu" >>"$results" <<'PY'
+  python3 - "$json" "$c" "$mem_velatr" "$mem_gnu" <<'PY' | tee -a "$results"
 import json, sys
 data = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["results"]}
 v, g1, g2, c = data["velatr"], data["gnu-1"], data["gnu-2"], data["cat"]

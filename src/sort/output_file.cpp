@@ -78,7 +78,8 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
   bool flushed = written && (!replaces || platform.file_flush(fd));
   bool closed = platform.file_close(fd);
   write_status status = write_status::ok;
-  if (!(written && flushed && closed)) {
+  // An interrupt before the rename keeps the old output: the new one is given up.
+  if (!(written && flushed && closed) || interrupt_requested()) {
     status = write_status::write_failed;
   } else if (!platform.file_rename(temporary.c_str(), name)) {
     status = replaces ? write_status::remove_failed : write_status::open_failed;

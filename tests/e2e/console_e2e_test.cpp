@@ -12,7 +12,7 @@
 namespace {
 
 // The program as a terminal command; Wine shows code page 932 only under a Japanese locale.
-std::vector<std::string> program_command(const std::string& program, bool windows) {
+std::vector<std::string> terminal_command(const std::string& program, bool windows) {
   std::vector<std::string> command;
   if (windows) {
     command = {"env", "LANG=ja_JP.UTF-8"};
@@ -30,7 +30,7 @@ std::vector<std::string> program_command(const std::string& program, bool window
 terminal_screen run_on_screen(const std::string& program, bool windows,
                               const std::vector<std::string>& arguments,
                               const std::string& directory) {
-  std::vector<std::string> command = program_command(program, windows);
+  std::vector<std::string> command = terminal_command(program, windows);
   command.insert(command.end(), arguments.begin(), arguments.end());
   return run_in_terminal(command, directory);
 }

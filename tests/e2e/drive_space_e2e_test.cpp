@@ -50,13 +50,8 @@ TEST_F(TinyFileSystem, InputLargerThanTheFreeSpaceStops) {
   if (!tmux_available()) {
     return;
   }
-  std::vector<std::string> command;
-  if (program_is_windows()) {
-    command.push_back(program_emulator());
-  }
-  command.push_back(program_path());
-  command.insert(command.end(), {"big.txt", small_output()});
-  terminal_screen screen = run_in_terminal(command, dir_.path());
+  terminal_screen screen = run_in_terminal(program_command({"big.txt", small_output()}),
+                                           dir_.path());
   EXPECT_EQ(screen.status, 1);
   ASSERT_GE(screen.rows.size(), 5u);
   EXPECT_TRUE(std::regex_match(screen.rows[1], std::regex(R"(Disk Free [0-6]\d? \(KB\))")))

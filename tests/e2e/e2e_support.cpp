@@ -2,9 +2,12 @@
 #include "e2e/e2e_support.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 
 namespace {
@@ -33,44 +36,87 @@ const std::string& other_program_path() {
 
 bool program_is_windows() { return !program_emulator().empty(); }
 
-int run_command(const std::vector<std::string>& command, const std::string& directory,
-                const std::string& error_file) {
+pid_t start_command(const std::vector<std::string>& command, const std::string& directory,
+                    const run_options& options) {
   pid_t child = fork();
-  if (child == 0) {
-    if (chdir(directory.c_str()) != 0) {
-      _exit(126);
-    }
-    int null_in = open("/dev/null", O_RDONLY);
-    int null_out = open("/dev/null", O_WRONLY);
-    int error = error_file.empty() ? null_out
-                                   : open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(null_in, 0);
-    dup2(null_out, 1);
-    dup2(error, 2);
-    std::vector<char*> argv;
-    for (const std::string& part : command) {
-      argv.push_back(const_cast<char*>(part.c_str()));
-    }
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
+  if (child != 0) {
+    return child;
   }
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child) {
-    return -1;
+  if (chdir(directory.c_str()) != 0) {
+    _exit(126);
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int null_in = open("/dev/null", O_RDONLY);
+  int null_out = open("/dev/null", O_WRONLY);
+  int error = options.error_file.empty()
+                  ? null_out
+                  : open(options.error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(null_in, 0);
+  dup2(null_out, 1);
+  dup2(error, 2);
+  for (int fd = 3; fd < 64; ++fd) {
+    close(fd);
+  }
+  if (options.close_standard_streams) {
+    close(0);
+    close(1);
+    close(2);
+  }
+  if (options.file_size_limit >= 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                           static_cast<rlim_t>(options.file_size_limit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  std::vector<char*> argv;
+  for (const std::string& part : command) {
+    argv.push_back(const_cast<char*>(part.c_str()));
+  }
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
 }
 
-int run_program(const std::vector<std::string>& arguments, const std::string& directory,
-                const std::string& error_file) {
+run_outcome wait_command(pid_t child) {
+  run_outcome outcome;
+  int status = 0;
+  struct rusage usage {};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child) {
+    return outcome;
+  }
+  outcome.peak_kb = usage.ru_maxrss;
+  if (WIFEXITED(status)) {
+    outcome.status = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    outcome.signal = WTERMSIG(status);
+  }
+  return outcome;
+}
+
+std::vector<std::string> program_command(const std::vector<std::string>& arguments) {
   std::vector<std::string> command;
   if (program_is_windows()) {
     command.push_back(program_emulator());
   }
   command.push_back(program_path());
   command.insert(command.end(), arguments.begin(), arguments.end());
-  return run_command(command, directory, error_file);
+  return command;
+}
+
+run_outcome run_program_with(const std::vector<std::string>& arguments,
+                             const std::string& directory, const run_options& options) {
+  return wait_command(start_command(program_command(arguments), directory, options));
+}
+
+int run_command(const std::vector<std::string>& command, const std::string& directory,
+                const std::string& error_file) {
+  run_options options;
+  options.error_file = error_file;
+  return wait_command(start_command(command, directory, options)).status;
+}
+
+int run_program(const std::vector<std::string>& arguments, const std::string& directory,
+                const std::string& error_file) {
+  return run_command(program_command(arguments), directory, error_file);
 }
 
 bool running_as_root() { return geteuid() == 0; }

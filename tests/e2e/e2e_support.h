@@ -1,6 +1,8 @@
 // Running the real program on real files.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -18,6 +20,29 @@ const std::string& other_program_path();
 // status, or -1 when the program did not exit normally.
 int run_program(const std::vector<std::string>& arguments, const std::string& directory,
                 const std::string& error_file = "");
+
+struct run_options {
+  std::string error_file;               // standard error's file (the null device when empty)
+  bool close_standard_streams = false;  // start with descriptors 0, 1 and 2 closed
+  long file_size_limit = -1;            // bytes (RLIMIT_FSIZE), with SIGXFSZ ignored
+};
+
+struct run_outcome {
+  int status = -1;   // the exit status, when it exited
+  int signal = 0;    // the signal that ended it, when one did
+  long peak_kb = 0;  // its largest resident size
+};
+
+// The program's command line: the emulator, when there is one, the program, its arguments.
+std::vector<std::string> program_command(const std::vector<std::string>& arguments);
+
+// Starts a command as run_program does and returns its process id, or waits for it.
+pid_t start_command(const std::vector<std::string>& command, const std::string& directory,
+                    const run_options& options);
+run_outcome wait_command(pid_t child);
+
+run_outcome run_program_with(const std::vector<std::string>& arguments,
+                             const std::string& directory, const run_options& options);
 
 // Runs any command the same way (for tools beside the program).
 int run_command(const std::vector<std::string>& command, const std::string& directory,

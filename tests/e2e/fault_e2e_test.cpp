@@ -1,0 +1,219 @@
+// Faults of the machine while the real program runs: a full disk, a file-size limit, a
+// read-only file system, signals during the write, closed or full standard streams. After each,
+// every file is byte for byte what it was (or the correct new output), and no temporary file is
+// left.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "e2e/e2e_support.h"
+
+namespace {
+
+using snapshot = std::map<std::string, std::string>;
+
+// Lines in no particular order, about 12 bytes each.
+std::string numbered_lines(long long count) {
+  std::string text;
+  text.reserve(static_cast<size_t>(count) * 13);
+  for (long long i = count; i > 0; --i) {
+    text += "line " + std::to_string(i * 7919 % 100003) + "\r\n";
+  }
+  return text;
+}
+
+// The sorted form of numbered_lines, by the program itself on a clean run.
+std::string sorted_by_program(const temp_directory& dir, const std::string& input) {
+  dir.write("reference-in.txt", input);
+  run_program({"reference-in.txt", "reference-out.txt", "/X"}, dir.path());
+  std::string sorted = dir.read("reference-out.txt");
+  std::filesystem::remove(dir.file("reference-in.txt"));
+  std::filesystem::remove(dir.file("reference-out.txt"));
+  return sorted;
+}
+
+bool has_temporary_file(const std::string& directory) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    if (entry.path().filename().string().rfind(".velatr-", 0) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A tmpfs of `size` mounted on `directory`, as root; empty when that cannot be done here.
+class mounted_tmpfs {
+ public:
+  mounted_tmpfs(const std::string& directory, const char* options) : directory_(directory) {
+    std::filesystem::create_directory(directory);
+    if (running_as_root()) {
+      mounted_ = mount("tmpfs", directory.c_str(), "tmpfs", 0, options) == 0;
+    }
+  }
+  ~mounted_tmpfs() {
+    if (mounted_) {
+      umount(directory_.c_str());
+    }
+  }
+  bool mounted() const { return mounted_; }
+  bool remount_read_only() {
+    return mount("tmpfs", directory_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+ private:
+  std::string directory_;
+  bool mounted_ = false;
+};
+
+class FaultE2e : public ::testing::Test {
+ protected:
+  std::string native(const std::string& relative) const {
+    if (!program_is_windows()) {
+      return relative;
+    }
+    std::string name = relative;
+    for (char& c : name) {
+      c = c == '/' ? '\\' : c;
+    }
+    return name;
+  }
+  temp_directory dir_;
+};
+
+// The disk fills while the temporary file is written: the old output, and in an in-place sort
+// the input, stay as they were.
+TEST_F(FaultE2e, DiskFullWhileWriting) {
+  mounted_tmpfs small(dir_.file("small"), "size=96k");
+  if (!small.mounted()) {
+    GTEST_SKIP() << "a tmpfs cannot be mounted here";
+  }
+  const std::string input = numbered_lines(6000);  // about 65 KB: one copy fits, two do not
+  ASSERT_GT(input.size(), 60000u);
+  dir_.write("small/data.txt", input);
+  dir_.write("small/old.txt", "the old output\r\n");
+  const snapshot before = {{"data.txt", input}, {"old.txt", "the old output\r\n"}};
+  temp_directory view;
+  auto files = [&] {
+    snapshot now;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.file("small"))) {
+      now[entry.path().filename().string()] = dir_.read("small/" + entry.path().filename().string());
+    }
+    return now;
+  };
+  EXPECT_EQ(run_program({native("small/data.txt"), native("small/data.txt"), "/X"}, dir_.path()), 1);
+  EXPECT_EQ(files(), before);
+  EXPECT_EQ(run_program({native("small/data.txt"), native("small/old.txt"), "/X"}, dir_.path()), 1);
+  EXPECT_EQ(files(), before);
+}
+
+// A file-size limit hit part way, with SIGXFSZ ignored, is a failed write.
+TEST_F(FaultE2e, FileSizeLimitHitPartWay) {
+  const std::string input = numbered_lines(20000);
+  dir_.write("in.txt", input);
+  dir_.write("out.txt", "the old output\r\n");
+  run_options options;
+  options.file_size_limit = 100000;
+  run_outcome outcome = run_program_with({"in.txt", "out.txt", "/X"}, dir_.path(), options);
+  EXPECT_EQ(outcome.signal, 0);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", "the old output\r\n"}}));
+  // Under a limit the output fits in, the same run succeeds.
+  options.file_size_limit = 10000000;
+  outcome = run_program_with({"in.txt", "out.txt", "/X"}, dir_.path(), options);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(dir_.read("out.txt").size(), input.size());
+}
+
+TEST_F(FaultE2e, ReadOnlyFileSystem) {
+  mounted_tmpfs area(dir_.file("ro"), "size=1m");
+  if (!area.mounted()) {
+    GTEST_SKIP() << "a tmpfs cannot be mounted here";
+  }
+  dir_.write("in.txt", "b\r\na\r\n");
+  dir_.write("ro/out.txt", "the old output\r\n");
+  ASSERT_TRUE(area.remount_read_only());
+  EXPECT_EQ(run_program({"in.txt", native("ro/out.txt"), "/X"}, dir_.path()), 1);
+  EXPECT_EQ(run_program({"in.txt", native("ro/new.txt"), "/X"}, dir_.path()), 1);
+  EXPECT_EQ(dir_.read("ro/out.txt"), "the old output\r\n");
+  EXPECT_FALSE(dir_.exists("ro/new.txt"));
+  EXPECT_FALSE(has_temporary_file(dir_.file("ro")));
+}
+
+// Huge sparse inputs are refused from their size, without the memory they would need.
+TEST_F(FaultE2e, HugeInputsAreRefusedWithoutTheirMemory) {
+  for (off_t size : {off_t{1} << 31, (off_t{1} << 32) + 1}) {
+    dir_.write("huge.txt", "");
+    ASSERT_EQ(truncate(dir_.file("huge.txt").c_str(), size), 0);
+    run_outcome outcome = run_program_with({"huge.txt", "out.txt", "/X"}, dir_.path(), {});
+    EXPECT_EQ(outcome.status, 1) << size;
+    if (!program_is_windows()) {
+      EXPECT_LT(outcome.peak_kb, 64 * 1024) << size;
+    }
+    EXPECT_FALSE(dir_.exists("out.txt"));
+  }
+}
+
+// SIGINT or SIGTERM while the output is written: the old output survives and the temporary
+// file is removed. The signal is sent once the temporary file appears.
+TEST_F(FaultE2e, SignalsDuringTheWrite) {
+  if (program_is_windows()) {
+    GTEST_SKIP() << "POSIX signals";
+  }
+  const std::string input = numbered_lines(3000000);  // long enough a write to be caught
+  dir_.write("in.txt", input);
+  const std::string sorted = sorted_by_program(dir_, input);
+  for (int signal_number : {SIGINT, SIGTERM}) {
+    int interrupted = 0;
+    for (int attempt = 0; attempt < 8 && interrupted == 0; ++attempt) {
+      dir_.write("out.txt", "the old output\r\n");
+      pid_t child = start_command(program_command({"in.txt", "out.txt", "/X"}), dir_.path(), {});
+      auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (!has_temporary_file(dir_.path()) && std::chrono::steady_clock::now() < deadline &&
+             waitpid(child, nullptr, WNOHANG) == 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+      }
+      kill(child, signal_number);
+      run_outcome outcome = wait_command(child);
+      EXPECT_FALSE(has_temporary_file(dir_.path()));
+      EXPECT_EQ(dir_.read("in.txt"), input);
+      std::string output = dir_.read("out.txt");
+      if (output == "the old output\r\n") {
+        EXPECT_EQ(outcome.signal, signal_number);
+        ++interrupted;
+      } else {
+        // The output was replaced before the signal came: then it is whole.
+        EXPECT_EQ(output, sorted);
+      }
+    }
+    EXPECT_GT(interrupted, 0) << "the signal never arrived during the write";
+  }
+}
+
+// With the standard streams closed, or standard error full, the sort completes, and no file of
+// the program's own lands on descriptor 0, 1 or 2 (console text would end up in it).
+TEST_F(FaultE2e, ClosedOrFullStandardStreams) {
+  const std::string input = numbered_lines(500);
+  dir_.write("in.txt", input);
+  const std::string sorted = sorted_by_program(dir_, input);
+  run_options closed;
+  closed.close_standard_streams = true;
+  run_outcome outcome = run_program_with({"in.txt", "out.txt"}, dir_.path(), closed);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", sorted}}));
+  std::filesystem::remove(dir_.file("out.txt"));
+  run_options full;
+  full.error_file = "/dev/full";
+  outcome = run_program_with({"in.txt", "out.txt"}, dir_.path(), full);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", sorted}}));
+}
+
+}  // namespace
