@@ -26,3 +26,6 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
 fi
 ctest --preset windows
 wineserver -k 2>/dev/null || true
+
+echo "== fuzzing"
+bash tools/fuzz.sh

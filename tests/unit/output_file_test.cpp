@@ -103,6 +103,24 @@ TEST_F(OutputFile, FailuresKeepTheOldOutput) {
   }
 }
 
+// Writes of at most 3 bytes, the Nth of them failing: wherever the write breaks off, the old
+// output stays and the temporary file goes.
+int64_t trickling_write(int fd, const void* bytes, size_t count) {
+  return fault::hit() ? -1 : platform_defaults().file_write(fd, bytes, count > 3 ? 3 : count);
+}
+
+TEST_F(OutputFile, WriteFailingOnItsNthCall) {
+  const std::string old = "the only copy\r\n";
+  for (int nth = 1; nth <= 5; ++nth) {
+    dir_.write("out.txt", old);
+    platform.file_write = trickling_write;
+    fault::arm(nth);
+    EXPECT_EQ(write("out.txt"), write_status::write_failed) << nth;
+    platform_restore_defaults();
+    EXPECT_EQ(dir_.snapshot(), (std::map<std::string, std::string>{{"out.txt", old}})) << nth;
+  }
+}
+
 TEST_F(OutputFile, NewFileFailuresLeaveNothing) {
   platform.file_rename = failing_rename;
   fault::arm(1);
