@@ -22,8 +22,7 @@ struct random_source {
   uint32_t below(uint32_t n) { return static_cast<uint32_t>(next() % n); }
 };
 
-const char alphanumerics[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789    ";
+const char alphanumerics[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789    ";
 
 std::string random_line(random_source& r) {
   std::string line(5 + r.below(56), ' ');
@@ -54,8 +53,8 @@ std::vector<std::string> path_lines(size_t count) {
     std::string d = roots[r.below(4)];
     int levels = 2 + static_cast<int>(r.below(4));
     for (int l = 0; l < levels; ++l) {
-      d += "section-" + std::to_string(r.below(12)) + "/subsection-" +
-           std::to_string(r.below(6)) + "/";
+      d += "section-" + std::to_string(r.below(12)) + "/subsection-" + std::to_string(r.below(6)) +
+           "/";
     }
     directories.push_back(d);
   }

@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
   }
   double write = milliseconds_since(t);
   platform.file_remove(out.c_str());
-  std::printf("allocate %.0f  read %.0f  split %.0f  sort %.0f  assemble %.0f  write %.0f ms"
-              "  (%d lines)\n",
-              allocate, read, split, sort, assemble, write, line_count);
+  std::printf(
+      "allocate %.0f  read %.0f  split %.0f  sort %.0f  assemble %.0f  write %.0f ms"
+      "  (%d lines)\n",
+      allocate, read, split, sort, assemble, write, line_count);
   return 0;
 }

@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   block.push_back('\0');
   const char* text = block.data();
   size_t length = std::strlen(text);
-  uint16_t codes[] = {'\\', ':', 0x1B, 0, static_cast<uint16_t>(size > 1 ? data[0] << 8 | data[1] : 0)};
+  uint16_t codes[] = {'\\', ':', 0x1B, 0,
+                      static_cast<uint16_t>(size > 1 ? data[0] << 8 | data[1] : 0)};
   for (uint16_t code : codes) {
     check(text, length, sjis_find_first_char(text, code), code);
     check(text, length, sjis_find_last_char(text, code), code);

@@ -2,10 +2,10 @@
 # Installs what building and testing need on a fresh Debian machine (run as root, or with sudo).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev tmux locales)
+packages=(cmake ninja-build g++ googletest libgtest-dev tmux locales git)
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=(mingw-w64 g++-mingw-w64-i686 wine64 wine32:i386 hyperfine libbenchmark-dev
-             clang libclang-rt-14-dev)
+  packages+=(mingw-w64 g++-mingw-w64-i686 wine64 wine32:i386 hyperfine clang
+             libclang-rt-14-dev clang-format)
 fi
 
 sudo_cmd=()

@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 
 bash tools/setup.sh --all
 
+echo "== formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 echo "== release build"
 cmake --preset default >/dev/null
 cmake --build --preset default

@@ -29,7 +29,9 @@ struct sequence {
   bool escape_d = false;
 };
 
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_space(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Reads a decimal number as formatted input's %d does; false when there is none. Values past
 // 32 bits saturate instead of overflowing.
@@ -84,9 +86,13 @@ void parse_bracketed(const char* p, sequence* s) {
   }
 }
 
-int16_t low_16(int32_t value) { return static_cast<int16_t>(value); }
+int16_t low_16(int32_t value) {
+  return static_cast<int16_t>(value);
+}
 
-int16_t not_below_zero(int32_t value) { return value < 0 ? int16_t{0} : static_cast<int16_t>(value); }
+int16_t not_below_zero(int32_t value) {
+  return value < 0 ? int16_t{0} : static_cast<int16_t>(value);
+}
 
 void set_cursor(int16_t column, int16_t row) {
   platform.SetConsoleCursorPosition(console_handle, win_coord{column, row});

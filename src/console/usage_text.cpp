@@ -25,4 +25,6 @@ const char usage_text[] =
     "              : /X \x83I\x83v\x83V\x83\x87\x83\x93\x82\xCC\x97\x98\x97p\x8E\x9E\x82\xCD\x81""A\x82\xB2\x92\x8D\x88\xD3\x89\xBA\x82\xB3\x82\xA2\n";
 // clang-format on
 
-void print_usage() { con_print_line(usage_text); }
+void print_usage() {
+  con_print_line(usage_text);
+}

@@ -40,7 +40,7 @@ terminal_console* console() {
   if (!tried) {
     tried = true;
     if (isatty(terminal_fd)) {
-      struct winsize size{};
+      struct winsize size {};
       int columns = 80;
       int rows = 25;
       if (ioctl(terminal_fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
@@ -78,8 +78,9 @@ std::string sgr_for(win_word attribute) {
   int foreground = (attribute & 0x0F) == 0x07
                        ? 39
                        : (attribute & 0x08 ? 90 : 30) + terminal_colour(attribute & 0x07);
-  int background = (attribute & 0xF0) == 0 ? 49 : (attribute & 0x80 ? 100 : 40) +
-                                                      terminal_colour(attribute >> 4 & 0x07);
+  int background = (attribute & 0xF0) == 0
+                       ? 49
+                       : (attribute & 0x80 ? 100 : 40) + terminal_colour(attribute >> 4 & 0x07);
   return "\x1b[0;" + std::to_string(foreground) + ";" + std::to_string(background) + "m";
 }
 

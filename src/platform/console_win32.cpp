@@ -5,7 +5,9 @@
 
 namespace {
 
-win_handle real_get_std_handle(win_dword which) { return GetStdHandle(which); }
+win_handle real_get_std_handle(win_dword which) {
+  return GetStdHandle(which);
+}
 
 win_bool real_write_console(win_handle console, const void* bytes, win_dword count,
                             win_dword* written, void* reserved) {
@@ -39,7 +41,9 @@ win_bool real_screen_info(win_handle console, win_screen_buffer_info* info) {
   return 1;
 }
 
-win_bool real_set_title(const char* title) { return SetConsoleTitleA(title); }
+win_bool real_set_title(const char* title) {
+  return SetConsoleTitleA(title);
+}
 
 }  // namespace
 

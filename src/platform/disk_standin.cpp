@@ -45,7 +45,9 @@ win_proc standin_get_proc_address(win_module module, const char* name) {
   return reinterpret_cast<win_proc>(standin_free_space_ex);
 }
 
-win_bool standin_free_library(win_module module) { return module == kernel_standin ? 1 : 0; }
+win_bool standin_free_library(win_module module) {
+  return module == kernel_standin ? 1 : 0;
+}
 
 // Counts that do not fit 32 bits are clamped, as Windows clamps them.
 win_bool standin_free_space(const char* root, win_dword* sectors_per_cluster,

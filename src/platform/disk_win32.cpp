@@ -5,13 +5,17 @@
 
 namespace {
 
-win_module real_load_library(const char* name) { return LoadLibraryA(name); }
+win_module real_load_library(const char* name) {
+  return LoadLibraryA(name);
+}
 
 win_proc real_get_proc_address(win_module module, const char* name) {
   return reinterpret_cast<win_proc>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
-win_bool real_free_library(win_module module) { return FreeLibrary(static_cast<HMODULE>(module)); }
+win_bool real_free_library(win_module module) {
+  return FreeLibrary(static_cast<HMODULE>(module));
+}
 
 win_bool real_free_space(const char* root, win_dword* sectors_per_cluster,
                          win_dword* bytes_per_sector, win_dword* free_clusters,

@@ -32,10 +32,14 @@ file_info info_from(const struct stat& st) {
 }
 
 // Opened without waiting, so that a FIFO given as the input is refused instead of hanging.
-int posix_open_read(const char* name) { return open_retrying(name, O_RDONLY | O_NONBLOCK); }
+int posix_open_read(const char* name) {
+  return open_retrying(name, O_RDONLY | O_NONBLOCK);
+}
 
 // A FIFO waits for its reader here, as for any other program writing to it.
-int posix_open_write(const char* name) { return open_retrying(name, O_WRONLY | O_NOCTTY); }
+int posix_open_write(const char* name) {
+  return open_retrying(name, O_WRONLY | O_NOCTTY);
+}
 
 int posix_create_new(const char* name) {
   return open_retrying(name, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
@@ -74,13 +78,21 @@ int64_t posix_write(int fd, const void* bytes, size_t count) {
   return put;
 }
 
-bool posix_flush(int fd) { return ::fsync(fd) == 0; }
+bool posix_flush(int fd) {
+  return ::fsync(fd) == 0;
+}
 
-bool posix_close(int fd) { return ::close(fd) == 0 || errno == EINTR; }
+bool posix_close(int fd) {
+  return ::close(fd) == 0 || errno == EINTR;
+}
 
-bool posix_rename(const char* from, const char* to) { return ::rename(from, to) == 0; }
+bool posix_rename(const char* from, const char* to) {
+  return ::rename(from, to) == 0;
+}
 
-bool posix_remove(const char* name) { return ::unlink(name) == 0; }
+bool posix_remove(const char* name) {
+  return ::unlink(name) == 0;
+}
 
 }  // namespace
 
@@ -110,8 +122,14 @@ void platform_guard_standard_streams() {
   }
 }
 
-unsigned platform_process_id() { return static_cast<unsigned>(::getpid()); }
+unsigned platform_process_id() {
+  return static_cast<unsigned>(::getpid());
+}
 
-bool platform_windows_paths() { return false; }
+bool platform_windows_paths() {
+  return false;
+}
 
-size_t platform_max_path() { return PATH_MAX; }
+size_t platform_max_path() {
+  return PATH_MAX;
+}

@@ -24,13 +24,16 @@ file_info info_from(const struct _stati64& st) {
   return info;
 }
 
-int win_open_read(const char* name) { return _open(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+int win_open_read(const char* name) {
+  return _open(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
 
-int win_open_write(const char* name) { return _open(name, _O_WRONLY | _O_BINARY | _O_NOINHERIT); }
+int win_open_write(const char* name) {
+  return _open(name, _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+}
 
 int win_create_new(const char* name) {
-  return _open(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-               _S_IREAD | _S_IWRITE);
+  return _open(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
 bool win_file_status(int fd, file_info* info) {
@@ -74,9 +77,13 @@ int64_t win_write(int fd, const void* bytes, size_t count) {
   return _write(fd, bytes, wanted);
 }
 
-bool win_flush(int fd) { return _commit(fd) == 0; }
+bool win_flush(int fd) {
+  return _commit(fd) == 0;
+}
 
-bool win_close(int fd) { return _close(fd) == 0; }
+bool win_close(int fd) {
+  return _close(fd) == 0;
+}
 
 // A read-only file is never replaced, as Windows itself refuses (Wine does not always).
 bool win_rename(const char* from, const char* to) {
@@ -88,7 +95,9 @@ bool win_rename(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool win_remove(const char* name) { return DeleteFileA(name) != 0; }
+bool win_remove(const char* name) {
+  return DeleteFileA(name) != 0;
+}
 
 }  // namespace
 
@@ -118,8 +127,14 @@ void platform_guard_standard_streams() {
   }
 }
 
-unsigned platform_process_id() { return static_cast<unsigned>(GetCurrentProcessId()); }
+unsigned platform_process_id() {
+  return static_cast<unsigned>(GetCurrentProcessId());
+}
 
-bool platform_windows_paths() { return true; }
+bool platform_windows_paths() {
+  return true;
+}
 
-size_t platform_max_path() { return MAX_PATH; }
+size_t platform_max_path() {
+  return MAX_PATH;
+}

@@ -16,7 +16,9 @@ volatile std::sig_atomic_t noted_signal = 0;
 void (*previous[guarded_count])(int);
 bool active = false;
 
-extern "C" void note_signal(int signal_number) { noted_signal = signal_number; }
+extern "C" void note_signal(int signal_number) {
+  noted_signal = signal_number;
+}
 
 }  // namespace
 
@@ -28,7 +30,9 @@ void interrupt_guard_begin() {
   active = true;
 }
 
-bool interrupt_requested() { return noted_signal != 0; }
+bool interrupt_requested() {
+  return noted_signal != 0;
+}
 
 void interrupt_guard_end() {
   if (!active) {

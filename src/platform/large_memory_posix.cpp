@@ -12,7 +12,9 @@ constexpr size_t huge_page = size_t{2} << 20;
 // Small blocks are not worth a mapping of their own.
 constexpr size_t smallest_mapped = size_t{4} << 20;
 
-size_t round_up(size_t size, size_t unit) { return (size + unit - 1) / unit * unit; }
+size_t round_up(size_t size, size_t unit) {
+  return (size + unit - 1) / unit * unit;
+}
 
 }  // namespace
 

@@ -22,4 +22,6 @@ const platform_calls& platform_defaults() {
 
 platform_calls platform = platform_defaults();
 
-void platform_restore_defaults() { platform = platform_defaults(); }
+void platform_restore_defaults() {
+  platform = platform_defaults();
+}

@@ -42,9 +42,8 @@ struct win_screen_buffer_info {
 };
 
 // The extended free-space function as GetProcAddress hands it out (a Windows calling convention).
-using free_space_ex_fn = win_bool(VELATR_WINAPI*)(const char* directory,
-                                                    uint64_t* free_to_caller, uint64_t* total,
-                                                    uint64_t* total_free);
+using free_space_ex_fn = win_bool(VELATR_WINAPI*)(const char* directory, uint64_t* free_to_caller,
+                                                  uint64_t* total, uint64_t* total_free);
 
 constexpr win_dword std_error_handle = static_cast<win_dword>(-12);
 

@@ -18,7 +18,8 @@ inline const char* find_cr_or_nul(const char* p) {
   const __m128i zero = _mm_setzero_si128();
   for (;; p += 16) {
     __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, zero)));
+    int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, zero)));
     if (mask != 0) {
       return p + __builtin_ctz(static_cast<unsigned>(mask));
     }

@@ -19,7 +19,9 @@ constexpr double kilobyte_scale = 0.001;
 constexpr double two_to_the_32 = 4294967296.0;
 constexpr size_t number_buffer_size = 128;
 
-char separator() { return platform_windows_paths() ? '\\' : '/'; }
+char separator() {
+  return platform_windows_paths() ? '\\' : '/';
+}
 
 // The directory part of an output name: up to its last separator, or on Windows up to a drive
 // colon; the current directory when there is neither.
@@ -49,9 +51,13 @@ void reduce_to_share(char* path) {
 
 }  // namespace
 
-size_t output_name_limit() { return platform_max_path() > 2048 ? platform_max_path() : 2048; }
+size_t output_name_limit() {
+  return platform_max_path() > 2048 ? platform_max_path() : 2048;
+}
 
-size_t query_path_limit() { return platform_max_path(); }
+size_t query_path_limit() {
+  return platform_max_path();
+}
 
 char* format_thousands(char* out, size_t out_size, double value) {
   char digits[512];

@@ -1,8 +1,8 @@
 // The Sort phase.
 #include "sort/line_order.h"
 
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/large_memory.h"

@@ -23,7 +23,9 @@ constexpr int32_t prefetch_distance = 16;
 
 size_t allocated_size = 0;
 
-size_t block_size(size_t data) { return data + 1 + buffer_slack; }
+size_t block_size(size_t data) {
+  return data + 1 + buffer_slack;
+}
 
 // One block: a NUL in front of the data, the slack after it zeroed so that reads past a line's
 // end see defined bytes.

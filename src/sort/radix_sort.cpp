@@ -45,8 +45,8 @@ int compare_tails(const unsigned char* text, const line_record& a, const line_re
   return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
 }
 
-int compare_records(const unsigned char* text, const unsigned char* tie_text,
-                    const line_record& a, const line_record& b, uint32_t depth) {
+int compare_records(const unsigned char* text, const unsigned char* tie_text, const line_record& a,
+                    const line_record& b, uint32_t depth) {
   if (a.key != b.key) {
     return a.key < b.key ? -1 : 1;
   }
@@ -69,6 +69,29 @@ void insertion_sort(line_record* r, uint32_t count, uint32_t depth, const unsign
     }
     r[j] = moving;
   }
+}
+
+// How many bytes from `from` on every key of the range shares with the first, in one pass over
+// the lines (long shared prefixes would otherwise cost a pass every 8 bytes).
+uint32_t shared_prefix(const line_record* r, uint32_t count, uint32_t from,
+                       const unsigned char* text) {
+  const unsigned char* first = text + r[0].offset;
+  uint32_t shared = r[0].length > from ? r[0].length - from : 0;
+  for (uint32_t i = 1; i < count && shared > 0; ++i) {
+    uint32_t length = r[i].length > from ? r[i].length - from : 0;
+    uint32_t limit = length < shared ? length : shared;
+    const unsigned char* a = first + from;
+    const unsigned char* b = text + r[i].offset + from;
+    uint32_t n = 0;
+    while (n + 8 <= limit && std::memcmp(a + n, b + n, 8) == 0) {
+      n += 8;
+    }
+    while (n < limit && a[n] == b[n]) {
+      ++n;
+    }
+    shared = n;
+  }
+  return shared;
 }
 
 void reload_keys(line_record* r, uint32_t count, uint32_t depth, const unsigned char* text) {
@@ -159,6 +182,7 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
           break;
         }
         task.depth += 8;
+        task.depth += shared_prefix(r, task.count, task.depth, text);
         reload_keys(r, task.count, task.depth, text);
         continue;
       }

@@ -21,7 +21,9 @@ constexpr int exit_failure = 1;
 // Sizes are signed 32-bit counts: 2 GiB and more cannot be described.
 constexpr int64_t largest_input = INT32_MAX;
 
-long seconds_between(std::time_t from, std::time_t to) { return static_cast<long>(to - from); }
+long seconds_between(std::time_t from, std::time_t to) {
+  return static_cast<long>(to - from);
+}
 
 int fail(const char* message) {
   con_print_line(message);

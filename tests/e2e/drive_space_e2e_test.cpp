@@ -36,9 +36,7 @@ class TinyFileSystem : public ::testing::Test {
   std::string small_output() const {
     return program_is_windows() ? "small\\out.txt" : "small/out.txt";
   }
-  bool small_is_empty() const {
-    return std::filesystem::is_empty(dir_.file("small"));
-  }
+  bool small_is_empty() const { return std::filesystem::is_empty(dir_.file("small")); }
 
   temp_directory dir_;
   bool mounted_ = false;
@@ -50,8 +48,8 @@ TEST_F(TinyFileSystem, InputLargerThanTheFreeSpaceStops) {
   if (!tmux_available()) {
     return;
   }
-  terminal_screen screen = run_in_terminal(program_command({"big.txt", small_output()}),
-                                           dir_.path());
+  terminal_screen screen =
+      run_in_terminal(program_command({"big.txt", small_output()}), dir_.path());
   EXPECT_EQ(screen.status, 1);
   ASSERT_GE(screen.rows.size(), 5u);
   EXPECT_TRUE(std::regex_match(screen.rows[1], std::regex(R"(Disk Free [0-6]\d? \(KB\))")))

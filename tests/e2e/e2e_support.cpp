@@ -34,7 +34,9 @@ const std::string& other_program_path() {
   return path;
 }
 
-bool program_is_windows() { return !program_emulator().empty(); }
+bool program_is_windows() {
+  return !program_emulator().empty();
+}
 
 pid_t start_command(const std::vector<std::string>& command, const std::string& directory,
                     const run_options& options) {
@@ -119,4 +121,6 @@ int run_program(const std::vector<std::string>& arguments, const std::string& di
   return run_command(program_command(arguments), directory, error_file);
 }
 
-bool running_as_root() { return geteuid() == 0; }
+bool running_as_root() {
+  return geteuid() == 0;
+}

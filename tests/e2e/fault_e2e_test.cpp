@@ -104,11 +104,13 @@ TEST_F(FaultE2e, DiskFullWhileWriting) {
   auto files = [&] {
     snapshot now;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.file("small"))) {
-      now[entry.path().filename().string()] = dir_.read("small/" + entry.path().filename().string());
+      now[entry.path().filename().string()] =
+          dir_.read("small/" + entry.path().filename().string());
     }
     return now;
   };
-  EXPECT_EQ(run_program({native("small/data.txt"), native("small/data.txt"), "/X"}, dir_.path()), 1);
+  EXPECT_EQ(run_program({native("small/data.txt"), native("small/data.txt"), "/X"}, dir_.path()),
+            1);
   EXPECT_EQ(files(), before);
   EXPECT_EQ(run_program({native("small/data.txt"), native("small/old.txt"), "/X"}, dir_.path()), 1);
   EXPECT_EQ(files(), before);

@@ -53,7 +53,9 @@ class SortE2e : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(program_path().empty()) << "VELATR_PROGRAM is not set"; }
 
-  int sort(const std::vector<std::string>& arguments) { return run_program(arguments, dir_.path()); }
+  int sort(const std::vector<std::string>& arguments) {
+    return run_program(arguments, dir_.path());
+  }
 
   temp_directory dir_;
 };
@@ -154,9 +156,8 @@ TEST_F(SortE2e, UsageIsAFailureStatus) {
 
 // Failures before the write end with status 1 and touch nothing.
 TEST_F(SortE2e, FailuresLeaveEveryFileAsItWas) {
-  const snapshot before = {{"nul.txt", "a\r\nb\0c\r\nd\r\n"s},
-                           {"out.txt", "the old output\r\n"},
-                           {"subdir", "<dir>"}};
+  const snapshot before = {
+      {"nul.txt", "a\r\nb\0c\r\nd\r\n"s}, {"out.txt", "the old output\r\n"}, {"subdir", "<dir>"}};
   dir_.write("nul.txt", before.at("nul.txt"));
   dir_.write("out.txt", before.at("out.txt"));
   std::filesystem::create_directory(dir_.file("subdir"));
@@ -296,9 +297,9 @@ TEST_F(SortE2e, SameOutputAsTheOtherBuild) {
   }
   const std::string inputs[] = {random_lines(11, 3000), "b\r\nB\r\na\r\nA\r\n\x1a",
                                 "z\r\ny\ra\r\0q"s, "x\0y\r\n"s, ""};
-  const char* combos[][3] = {{"/X", "", ""},     {"/X", "/R", ""},   {"/X", "/N", ""},
-                             {"/X", "/L", ""},   {"/X", "/N", "/R"}, {"/X", "/L", "/R"},
-                             {"/X", "/+3", ""},  {"/X", "/+3", "/L"}, {"/X", "/+2", "/R"},
+  const char* combos[][3] = {{"/X", "", ""},    {"/X", "/R", ""},    {"/X", "/N", ""},
+                             {"/X", "/L", ""},  {"/X", "/N", "/R"},  {"/X", "/L", "/R"},
+                             {"/X", "/+3", ""}, {"/X", "/+3", "/L"}, {"/X", "/+2", "/R"},
                              {"/X", "/L", "/N"}};
   for (size_t i = 0; i < sizeof inputs / sizeof inputs[0]; ++i) {
     dir_.write("in.txt", inputs[i]);

@@ -48,11 +48,15 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
-std::string tmux() { return "tmux -L " + socket_name + " "; }
+std::string tmux() {
+  return "tmux -L " + socket_name + " ";
+}
 
 }  // namespace
 
-bool tmux_available() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
+bool tmux_available() {
+  return std::system("command -v tmux >/dev/null 2>&1") == 0;
+}
 
 terminal_screen run_in_terminal(const std::vector<std::string>& command,
                                 const std::string& directory) {
@@ -67,8 +71,8 @@ terminal_screen run_in_terminal(const std::vector<std::string>& command,
   std::string script = "cd " + quote(directory) + " && " + program + "; echo $? > " +
                        quote(status_file) + "; " + tmux() + "wait-for -S " + session +
                        "; sleep 120";
-  std::string start = "LANG=C.UTF-8 " + tmux() + "new-session -d -x 80 -y 25 -s " + session +
-                      " " + quote(script);
+  std::string start =
+      "LANG=C.UTF-8 " + tmux() + "new-session -d -x 80 -y 25 -s " + session + " " + quote(script);
   terminal_screen screen;
   if (std::system(start.c_str()) != 0) {
     return screen;

@@ -27,15 +27,15 @@ TEST_F(AnsiWriter, ColourSequencesSetTheirAttributes) {
     win_word attribute;
   };
   const colour_case cases[] = {
-      {"\x1b[32m", 0x0A},        {"\x1b[36m", 0x0B},    {"\x1b[33m", 0x0E},
-      {"\x1b[m", 0x0F},          {"\x1b[0m", 0x0F},     {"\x1b[7m", 0xF0},
-      {"\x1b[41m", 0xC0},        {"\x1b[44;33m", 0xE0}, {"\x1b[33;44m", 0x90},
-      {"\x1b[1m", 0x0F},         {"\x1b[30m", 0x00},    {"\x1b[40m", 0x00},
-      {"\x1b[8m", 0x00},         {"\x1b[1;2;3;4;5m", 0x0F}, {"\x1b[44;0;33m", 0x0E},
-      {"\x1b[31m", 0x0C},        {"\x1b[34m", 0x09},    {"\x1b[35m", 0x0D},
-      {"\x1b[7;32m", 0xA0},      {"\x1b[38m", 0x0F},    {"\x1b[39m", 0x0F},
-      {"\x1b[48m", 0x0F},        {"\x1b[-31m", 0x0F},   {"\x1b[+32m", 0x0A},
-      {"\x1b[ 36m", 0x0B},       {"\x1b[99999999999m", 0x0F},
+      {"\x1b[32m", 0x0A},   {"\x1b[36m", 0x0B},          {"\x1b[33m", 0x0E},
+      {"\x1b[m", 0x0F},     {"\x1b[0m", 0x0F},           {"\x1b[7m", 0xF0},
+      {"\x1b[41m", 0xC0},   {"\x1b[44;33m", 0xE0},       {"\x1b[33;44m", 0x90},
+      {"\x1b[1m", 0x0F},    {"\x1b[30m", 0x00},          {"\x1b[40m", 0x00},
+      {"\x1b[8m", 0x00},    {"\x1b[1;2;3;4;5m", 0x0F},   {"\x1b[44;0;33m", 0x0E},
+      {"\x1b[31m", 0x0C},   {"\x1b[34m", 0x09},          {"\x1b[35m", 0x0D},
+      {"\x1b[7;32m", 0xA0}, {"\x1b[38m", 0x0F},          {"\x1b[39m", 0x0F},
+      {"\x1b[48m", 0x0F},   {"\x1b[-31m", 0x0F},         {"\x1b[+32m", 0x0A},
+      {"\x1b[ 36m", 0x0B},  {"\x1b[99999999999m", 0x0F},
   };
   for (const colour_case& c : cases) {
     console_.clear_log();
@@ -66,13 +66,29 @@ struct cursor_case {
 TEST_F(AnsiWriter, CursorSequencesMoveAndClamp) {
   const cursor_case cases[] = {
       {"\x1b[5Hxyz", {9, 9}, {3, 4}},  // the text after it is written from row 4, column 0
-      {"\x1b[0;0H", {9, 9}, {0, 0}},   {"\x1b[1;1H", {9, 9}, {0, 0}},
-      {"\x1b[3;7f", {0, 0}, {6, 2}},   {"\x1b[3A", {5, 1}, {5, 0}},
-      {"\x1b[2B", {5, 1}, {5, 3}},     {"\x1b[4C", {5, 1}, {9, 1}},
-      {"\x1b[9D", {4, 2}, {0, 2}},     {"\x1b" "D", {4, 2}, {4, 3}},
-      {"\x1b" "M", {4, 2}, {4, 1}},    {"\x1b" "M", {4, 0}, {4, 0}},
-      {"\x1b[3M", {4, 5}, {4, 4}},     {"\x1b[0J", {4, 5}, {4, 5}},
-      {"\x1b[1J", {4, 5}, {4, 5}},     {"\x1b[-2A", {1, 1}, {1, 3}},
+      {"\x1b[0;0H", {9, 9}, {0, 0}},
+      {"\x1b[1;1H", {9, 9}, {0, 0}},
+      {"\x1b[3;7f", {0, 0}, {6, 2}},
+      {"\x1b[3A", {5, 1}, {5, 0}},
+      {"\x1b[2B", {5, 1}, {5, 3}},
+      {"\x1b[4C", {5, 1}, {9, 1}},
+      {"\x1b[9D", {4, 2}, {0, 2}},
+      {"\x1b"
+       "D",
+       {4, 2},
+       {4, 3}},
+      {"\x1b"
+       "M",
+       {4, 2},
+       {4, 1}},
+      {"\x1b"
+       "M",
+       {4, 0},
+       {4, 0}},
+      {"\x1b[3M", {4, 5}, {4, 4}},
+      {"\x1b[0J", {4, 5}, {4, 5}},
+      {"\x1b[1J", {4, 5}, {4, 5}},
+      {"\x1b[-2A", {1, 1}, {1, 3}},
   };
   for (const cursor_case& c : cases) {
     console_.screen.set_cursor(c.start);
@@ -155,10 +171,22 @@ TEST_F(AnsiWriter, LeadByteBeforeEscape) {
 // Sequences without a final character: nothing is carried out, nothing past the NUL is read,
 // and the rest of the text is still written.
 TEST_F(AnsiWriter, MalformedSequencesAreSafe) {
-  const char* texts[] = {"\x1b",         "x\x1b",         "\x1b[",          "\x1b[5",
-                         "\x1b[5;",      "\x1b[H",        "\x1b[?25h",      "\x1b[5;H",
-                         "\x1b[1;2;3;4;5;6m", "\x1b[1;2;3;4;5;", "\x1b[-",  "\x1b\x82",
-                         "\x1b[5\x82",   "\x1b[5\x82\xA0", "\x1bQ",        "\x1b[99999999999999999999H",
+  const char* texts[] = {"\x1b",
+                         "x\x1b",
+                         "\x1b[",
+                         "\x1b[5",
+                         "\x1b[5;",
+                         "\x1b[H",
+                         "\x1b[?25h",
+                         "\x1b[5;H",
+                         "\x1b[1;2;3;4;5;6m",
+                         "\x1b[1;2;3;4;5;",
+                         "\x1b[-",
+                         "\x1b\x82",
+                         "\x1b[5\x82",
+                         "\x1b[5\x82\xA0",
+                         "\x1bQ",
+                         "\x1b[99999999999999999999H",
                          "\x1b[2147483648;-2147483649H"};
   for (const char* text : texts) {
     console_.clear_log();

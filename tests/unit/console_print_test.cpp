@@ -72,8 +72,7 @@ TEST_F(ConsolePrint, BannerBlocksTitleAndAttributes) {
 
 TEST_F(ConsolePrint, BannerFieldsAreCutAndEscapesArePlain) {
   show_banner("A NAME LONGER THAN TWELVE", "$Revision: 12.345 $",
-              "\x1b[33m a description longer than thirty characters",
-              "$Date: 99/12/31 23:59:59 $");
+              "\x1b[33m a description longer than thirty characters", "$Date: 99/12/31 23:59:59 $");
   std::vector<std::string> writes = console_.calls_of("write");
   ASSERT_EQ(writes.size(), 2u);
   EXPECT_EQ(writes[0], "  A NAME LONGE v.12.3  ");

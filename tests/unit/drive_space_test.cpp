@@ -18,11 +18,21 @@ TEST(FormatThousands, RoundsHalvesToEvenAndGroups) {
     const char* text;
   };
   const number_case cases[] = {
-      {0, "0"},           {999, "999"},           {1000, "1,000"},
-      {1234567, "1,234,567"}, {-1234, "-1,234"},  {2.5, "2"},
-      {3.5, "4"},         {-0.001, "0"},          {-0.5, "0"},
-      {1.499, "1"},       {1.5, "2"},             {1234567.890, "1,234,568"},
-      {-2147483.648, "-2,147,484"}, {999999.5, "1,000,000"}, {123456789012345.0, "123,456,789,012,345"},
+      {0, "0"},
+      {999, "999"},
+      {1000, "1,000"},
+      {1234567, "1,234,567"},
+      {-1234, "-1,234"},
+      {2.5, "2"},
+      {3.5, "4"},
+      {-0.001, "0"},
+      {-0.5, "0"},
+      {1.499, "1"},
+      {1.5, "2"},
+      {1234567.890, "1,234,568"},
+      {-2147483.648, "-2,147,484"},
+      {999999.5, "1,000,000"},
+      {123456789012345.0, "123,456,789,012,345"},
       {1e20, "100,000,000,000,000,000,000"},
   };
   for (const number_case& c : cases) {
@@ -39,8 +49,8 @@ TEST(AppendBackslash, AddsTheSeparatorOnce) {
     const char* expected;
   };
   const std::vector<append_case> windows = {
-      {"C:\\dir\\", "C:\\dir\\"}, {"C:\\dir", "C:\\dir\\"}, {"", "\\"},
-      {"C:", "C:\\"},             {"\x95\\", "\x95\\\\"},   {".\\", ".\\"},
+      {"C:\\dir\\", "C:\\dir\\"}, {"C:\\dir", "C:\\dir\\"}, {"", "\\"}, {"C:", "C:\\"},
+      {"\x95\\", "\x95\\\\"},     {".\\", ".\\"},
   };
   const std::vector<append_case> posix = {
       {"/a/", "/a/"}, {"/a", "/a/"}, {"", "/"}, {"./", "./"}, {"\x95/", "\x95//"},
@@ -71,12 +81,9 @@ TEST(CheckOutputSpace, QueryPaths) {
       {"", ".\\", ".\\"},
   };
   const std::vector<path_case> posix = {
-      {"out.txt", "./", "./"},
-      {"/mnt/other/out.txt", "/mnt/other/", "/mnt/other/"},
-      {"a/b/c", "a/b/", "a/b/"},
-      {"/out", "/", "/"},
-      {"C:out.txt", "./", "./"},
-      {"", "./", "./"},
+      {"out.txt", "./", "./"},   {"/mnt/other/out.txt", "/mnt/other/", "/mnt/other/"},
+      {"a/b/c", "a/b/", "a/b/"}, {"/out", "/", "/"},
+      {"C:out.txt", "./", "./"}, {"", "./", "./"},
   };
   for (const path_case& c : platform_windows_paths() ? windows : posix) {
     fake_console console;
@@ -103,7 +110,8 @@ TEST(BindFreeSpaceEx, CallsInOrderWhenBound) {
   std::string directory = platform_windows_paths() ? "D:\\data\\" : "/data/";
   std::string output = directory + "out.txt";
   EXPECT_TRUE(check_output_space(output.c_str(), 10));
-  EXPECT_EQ(disk.calls, (calls{"load KERNEL32.DLL", "proc GetDiskFreeSpaceExA", "ex " + directory}));
+  EXPECT_EQ(disk.calls,
+            (calls{"load KERNEL32.DLL", "proc GetDiskFreeSpaceExA", "ex " + directory}));
   EXPECT_NE(kernel_module, nullptr);
   EXPECT_EQ(bind_failed, 0);
   disk.calls.clear();
@@ -148,8 +156,8 @@ TEST(BindFreeSpaceEx, ExtendedCallFails) {
   disk.free_bytes = 1 << 20;
   std::string directory = platform_windows_paths() ? "D:\\data\\" : "/data/";
   EXPECT_TRUE(check_output_space((directory + "out.txt").c_str(), 10));
-  EXPECT_EQ(disk.calls, (calls{"load KERNEL32.DLL", "proc GetDiskFreeSpaceExA",
-                               "ex " + directory, "basic " + directory}));
+  EXPECT_EQ(disk.calls, (calls{"load KERNEL32.DLL", "proc GetDiskFreeSpaceExA", "ex " + directory,
+                               "basic " + directory}));
   EXPECT_NE(kernel_module, nullptr);
   EXPECT_EQ(bind_failed, 0);
 }

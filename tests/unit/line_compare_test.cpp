@@ -11,8 +11,7 @@ namespace {
 // A line placed at every offset of a word, with the slack the buffers give it after its NUL.
 class placed_line {
  public:
-  placed_line(const std::string& text, size_t offset)
-      : block_(offset + text.size() + 8, '\x55') {
+  placed_line(const std::string& text, size_t offset) : block_(offset + text.size() + 8, '\x55') {
     std::memcpy(block_.data() + offset, text.data(), text.size());
     block_[offset + text.size()] = '\0';
     start_ = block_.data() + offset;
@@ -24,7 +23,9 @@ class placed_line {
   const char* start_;
 };
 
-int sign(int32_t v) { return (v > 0) - (v < 0); }
+int sign(int32_t v) {
+  return (v > 0) - (v < 0);
+}
 
 struct compare_case {
   std::string a;

@@ -48,8 +48,7 @@ TEST(SplitLines, LineEndsAndTheDataEnd) {
 
 // A NUL the split would stop at would lose the rest of the file.
 TEST(SplitLines, RefusesNulAnywhereButAfterCr) {
-  const std::string inputs[] = {"a\0b\r\n"s, "\0"s, "ab\r\n\0"s, "a\r\r\0b"s, "ab\0\r\n"s,
-                                "a\0"s};
+  const std::string inputs[] = {"a\0b\r\n"s, "\0"s, "ab\r\n\0"s, "a\r\r\0b"s, "ab\0\r\n"s, "a\0"s};
   for (const std::string& input : inputs) {
     EXPECT_EQ(split_only(input).split, split_status::nul_byte) << input.size();
   }
@@ -97,7 +96,9 @@ int64_t trickle_read(int, void* buffer, size_t count) {
   return count > 0 ? 1 : 0;
 }
 
-bool quiet_close(int) { return true; }
+bool quiet_close(int) {
+  return true;
+}
 
 TEST(ReadInput, ShortReadIsReported) {
   ASSERT_EQ(allocate_buffers(5), buffer_status::ok);

@@ -28,7 +28,9 @@ int64_t failing_write(int fd, const void* bytes, size_t count) {
 int64_t short_write(int fd, const void* bytes, size_t count) {
   return fault::hit() ? 0 : platform_defaults().file_write(fd, bytes, count > 3 ? 3 : count);
 }
-bool failing_flush(int fd) { return !fault::hit() && platform_defaults().file_flush(fd); }
+bool failing_flush(int fd) {
+  return !fault::hit() && platform_defaults().file_flush(fd);
+}
 bool failing_close(int fd) {
   bool closed = platform_defaults().file_close(fd);
   return !fault::hit() && closed;

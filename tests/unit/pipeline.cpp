@@ -40,9 +40,10 @@ pipeline_result run(const std::string& input, const std::vector<const char*>& sw
 
 }  // namespace
 
-pipeline_result run_pipeline(const std::string& input,
-                             const std::vector<const char*>& switches) {
+pipeline_result run_pipeline(const std::string& input, const std::vector<const char*>& switches) {
   return run(input, switches, true);
 }
 
-pipeline_result split_only(const std::string& input) { return run(input, {}, false); }
+pipeline_result split_only(const std::string& input) {
+  return run(input, {}, false);
+}

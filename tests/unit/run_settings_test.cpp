@@ -41,7 +41,12 @@ TEST_F(RunSettings, SwitchesSetTheirSettings) {
       {{"/+-5"}, compare_entries, compare_lines, false, 0, false, "/+-5 "},
       {{"/+abc"}, compare_entries, compare_lines, false, 0, false, "/+abc "},
       {{"/+ 12x"}, compare_entries, compare_lines, false, 11, false, "/+ 12x "},
-      {{"/+99999999999"}, compare_entries, compare_lines, false, INT32_MAX - 1, false,
+      {{"/+99999999999"},
+       compare_entries,
+       compare_lines,
+       false,
+       INT32_MAX - 1,
+       false,
        "/+99999999999 "},
       {{"/R", "/R"}, compare_entries_reversed, compare_lines, false, 0, false, "/R /R "},
   };
@@ -64,8 +69,7 @@ TEST_F(RunSettings, SwitchesSetTheirSettings) {
 }
 
 TEST_F(RunSettings, FileNamesAreNeverSwitches) {
-  char* argv[] = {const_cast<char*>("velatr"), const_cast<char*>("/R"),
-                  const_cast<char*>("/N")};
+  char* argv[] = {const_cast<char*>("velatr"), const_cast<char*>("/R"), const_cast<char*>("/N")};
   read_switches(3, argv);
   EXPECT_EQ(entry_compare, compare_entries);
   EXPECT_FALSE(fold_case);

@@ -14,16 +14,14 @@ struct find_case {
 // Second bytes that look like ASCII must never be found, whichever direction is searched.
 TEST(SjisFind, SearchesByCharacters) {
   const find_case cases[] = {
-      {"\x95\\\\", '\\', 2, 2},        // 0x95 0x5C is one character, then a real backslash
-      {"C:\\a\\b", '\\', 2, 4},
-      {"abc", '\\', -1, -1},
-      {"\x95\\.txt", '\\', -1, -1},    // a name made of such a character holds no backslash
-      {"a:b:c", ':', 1, 3},
-      {"\x81:x:", ':', 3, 3},           // 0x81 0x3A is one character
-      {"\xE0\x1B\x1B", 0x1B, 2, 2},     // an ESC as a second byte is not an ESC
-      {"\xFC", '\\', -1, -1},           // a lone lead byte before the end
-      {"x\x82\xA0y", 0x82A0, 1, 1},     // double-byte codes are found whole
-      {"\xA0\\", '\\', 1, 1},           // 0xA0 is not a lead byte
+      {"\x95\\\\", '\\', 2, 2},  // 0x95 0x5C is one character, then a real backslash
+      {"C:\\a\\b", '\\', 2, 4},     {"abc", '\\', -1, -1},
+      {"\x95\\.txt", '\\', -1, -1},  // a name made of such a character holds no backslash
+      {"a:b:c", ':', 1, 3},         {"\x81:x:", ':', 3, 3},  // 0x81 0x3A is one character
+      {"\xE0\x1B\x1B", 0x1B, 2, 2},  // an ESC as a second byte is not an ESC
+      {"\xFC", '\\', -1, -1},        // a lone lead byte before the end
+      {"x\x82\xA0y", 0x82A0, 1, 1},  // double-byte codes are found whole
+      {"\xA0\\", '\\', 1, 1},        // 0xA0 is not a lead byte
   };
   for (const find_case& c : cases) {
     const char* first = sjis_find_first_char(c.text, c.code);
