@@ -61,6 +61,8 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
   // A directory that refuses new files refuses to let the old output go too.
   write_status cannot_create = replaces ? write_status::remove_failed : write_status::open_failed;
   std::string temporary(std::strlen(name) + 64, '\0');
+  // Guarded before the temporary file exists, so that no interrupt can leave it behind.
+  interrupt_guard_begin();
   int fd = -1;
   for (unsigned attempt = 0; attempt < create_attempts && fd < 0; ++attempt) {
     temporary_name_for(name, attempt, temporary.data(), temporary.size());
@@ -70,9 +72,9 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
     }
   }
   if (fd < 0) {
+    interrupt_guard_end();
     return cannot_create;
   }
-  interrupt_guard_begin();
   bool written = write_all(fd, bytes, count);
   // A replaced file must be on the disk before the old one goes.
   bool flushed = written && (!replaces || platform.file_flush(fd));
