@@ -34,8 +34,8 @@ peak_kb() {
 }
 
 results=$(mktemp)
-printf '%-6s %10s %10s %10s %10s %8s %8s %8s %10s %10s\n' case velatr gnu-1 gnu-2 cat \
-  "/gnu-1" "/gnu-2" "/cat" "MB-velatr" "MB-gnu-1" >"$results"
+printf '%-6s %9s %9s %9s %9s %7s %7s %7s %7s %9s %9s\n' case velatr gnu-1 gnu-2 cat \
+  "/gnu-1" "/gnu-2" "/cat" "best/g1" "MB-velatr" "MB-gnu-1" >"$results"
 for c in "${cases[@]}"; do
   kind=${c%%/*}
   switch=""
@@ -58,14 +58,17 @@ for c in "${cases[@]}"; do
   rm -f "$out.gnu1"
   python3 - "$json" "$c" "$mem_velatr" "$mem_gnu" <<'PY' | tee -a "$results"
 import json, sys
-data = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["results"]}
-v, g1, g2, c = data["velatr"], data["gnu-1"], data["gnu-2"], data["cat"]
-print("%-6s %9.3fs %9.3fs %9.3fs %9.3fs %8.3f %8.3f %8.2f %10.0f %10.0f" % (
-    sys.argv[2], v, g1, g2, c, v / g1, v / g2, v / c,
+runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+median = {k: r["median"] for k, r in runs.items()}
+best = {k: min(r["times"]) for k, r in runs.items()}
+v, g1, g2, c = median["velatr"], median["gnu-1"], median["gnu-2"], median["cat"]
+print("%-6s %8.3fs %8.3fs %8.3fs %8.3fs %7.3f %7.3f %7.2f %7.3f %9.0f %9.0f" % (
+    sys.argv[2], v, g1, g2, c, v / g1, v / g2, v / c, best["velatr"] / best["gnu-1"],
     int(sys.argv[3]) / 1024, int(sys.argv[4]) / 1024))
 PY
   rm -f "$json"
 done
-echo "median seconds of $runs runs each; ratios are velatr's time over the other's"
+echo "median seconds of $runs runs each; ratios are velatr's median over the other's, and"
+echo "best/g1 the ratio of the best runs; MB: peak resident memory"
 cat "$results"
 rm -f "$results"
