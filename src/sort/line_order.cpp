@@ -26,11 +26,11 @@ void restore_line_starts(char** table, int32_t count) {
 // 'a' to 'z' become 'A' to 'Z' in every byte of the data; only the keys' bytes matter, and the
 // text is restored from the unfolded copy after the sort.
 void fold_text(char* data, size_t size) {
+  // Without a branch, so the compiler can do sixteen bytes at a time.
+  unsigned char* p = reinterpret_cast<unsigned char*>(data);
   for (size_t i = 0; i < size; ++i) {
-    unsigned char c = static_cast<unsigned char>(data[i]);
-    if (c >= 'a' && c <= 'z') {
-      data[i] = static_cast<char>(c - 0x20);
-    }
+    unsigned lower = static_cast<unsigned char>(p[i] - 'a') < 26u ? 1u : 0u;
+    p[i] = static_cast<unsigned char>(p[i] - (lower << 5));
   }
 }
 
