@@ -9,6 +9,9 @@ bash tools/setup.sh --all
 echo "== formatting"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
+echo "== fuzzing"
+bash tools/fuzz.sh
+
 echo "== release build"
 cmake --preset default >/dev/null
 cmake --build --preset default
@@ -29,6 +32,3 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
 fi
 ctest --preset windows
 wineserver -k 2>/dev/null || true
-
-echo "== fuzzing"
-bash tools/fuzz.sh
