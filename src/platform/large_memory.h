@@ -9,3 +9,7 @@ void* allocate_large(size_t size);
 
 // Releases a block from allocate_large.
 void release_large(void* block, size_t size);
+
+// Asks for huge pages under an existing region (the static line table), where the platform has
+// them; the region's contents are untouched.
+void advise_huge_pages(void* region, size_t size);

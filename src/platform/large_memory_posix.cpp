@@ -42,6 +42,14 @@ void* allocate_large(size_t size) {
   return reinterpret_cast<void*>(aligned);
 }
 
+void advise_huge_pages(void* region, size_t size) {
+  uintptr_t start = round_up(reinterpret_cast<uintptr_t>(region), huge_page);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(region) + size) / huge_page * huge_page;
+  if (end > start) {
+    madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+  }
+}
+
 void release_large(void* block, size_t size) {
   if (block == nullptr) {
     return;
