@@ -13,6 +13,8 @@
 namespace {
 
 constexpr uint32_t small_range = 32;
+// Records ahead whose line bytes are fetched early when a range's keys are reloaded.
+constexpr uint32_t prefetch_distance = 16;
 
 struct sort_task {
   uint32_t begin;
@@ -78,6 +80,9 @@ uint32_t shared_prefix(const line_record* r, uint32_t count, uint32_t from,
   const unsigned char* first = text + r[0].offset;
   uint32_t shared = r[0].length > from ? r[0].length - from : 0;
   for (uint32_t i = 1; i < count && shared > 0; ++i) {
+    if (i + prefetch_distance < count) {
+      __builtin_prefetch(text + r[i + prefetch_distance].offset + from);
+    }
     uint32_t length = r[i].length > from ? r[i].length - from : 0;
     uint32_t limit = length < shared ? length : shared;
     const unsigned char* a = first + from;
@@ -96,6 +101,9 @@ uint32_t shared_prefix(const line_record* r, uint32_t count, uint32_t from,
 
 void reload_keys(line_record* r, uint32_t count, uint32_t depth, const unsigned char* text) {
   for (uint32_t i = 0; i < count; ++i) {
+    if (i + prefetch_distance < count) {
+      __builtin_prefetch(text + r[i + prefetch_distance].offset + depth);
+    }
     r[i].key = load_key(text, r[i], depth);
   }
 }
