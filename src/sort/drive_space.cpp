@@ -87,18 +87,13 @@ char* format_thousands(char* out, size_t out_size, double value) {
 }
 
 char* append_backslash(char* text, size_t size) {
-  const char* last = nullptr;
-  uint16_t code = 0;
+  // The code of the last character read; a lead byte right before the end reads as 0.
+  uint16_t last_code = 0;
   for (const char* p = text; *p != '\0';) {
-    last = p;
-    p = sjis_next_char(p, &code);
-    if (code == 0) {
+    p = sjis_next_char(p, &last_code);
+    if (last_code == 0) {
       break;
     }
-  }
-  uint16_t last_code = 0;
-  if (last != nullptr) {
-    sjis_next_char(last, &last_code);
   }
   size_t length = std::strlen(text);
   if (last_code != static_cast<unsigned char>(separator()) && length + 1 < size) {
