@@ -6,6 +6,7 @@
 #include "platform/large_memory.h"
 #include "platform/platform.h"
 #include "sort/byte_search.h"
+#include "sort/line_copy.h"
 
 char* line_table[line_table_capacity];
 int32_t line_count = 0;
@@ -13,6 +14,9 @@ char* text_buffer = nullptr;
 char* spare_buffer = nullptr;
 ptrdiff_t text_offset = 0;
 int32_t input_size = 0;
+
+// The copy's last chunk may start at the final NUL; the output may run two bytes past the data.
+static_assert(buffer_slack >= 3 + line_copy_overrun && buffer_slack > byte_search_overread);
 
 namespace {
 
@@ -133,10 +137,9 @@ size_t assemble_output() {
   for (int32_t i = 0; i < line_count; ++i) {
     if (i + prefetch_distance < line_count) {
       __builtin_prefetch(line_table[i + prefetch_distance]);
+      __builtin_prefetch(line_table[i + prefetch_distance] + 48);  // a line across two
     }
-    size_t length = std::strlen(line_table[i]);
-    std::memcpy(out, line_table[i], length);
-    out += length;
+    out += copy_line(out, line_table[i]);
     out[0] = '\r';
     out[1] = '\n';
     out[2] = '\0';

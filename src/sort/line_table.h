@@ -18,9 +18,9 @@ extern ptrdiff_t text_offset;
 // Bytes of data, less a dropped trailing Ctrl-Z once the lines are split.
 extern int32_t input_size;
 
-// Bytes after the data in each block: the terminator, the slack of the word-wise comparison and
-// of the sixteen-byte line-end search, and the up to two extra bytes of the assembled output
-// with their NUL.
+// Bytes after the data in each block: the terminator, the slack of the word-wise comparison, of
+// the sixteen-byte line-end search and of the chunked line copy, and the up to two extra bytes
+// of the assembled output with their NUL.
 constexpr size_t buffer_slack = 64;
 
 enum class buffer_status { ok, text_failed, spare_failed };

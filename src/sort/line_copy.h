@@ -1,0 +1,54 @@
+// Copying a NUL-terminated line in whole chunks, finding its end on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Bytes the copy may read past the line's NUL and write past its last byte; the buffers keep
+// that much slack.
+constexpr size_t line_copy_overrun = 16;
+
+// Copies the line at `from` up to its NUL to `to` and returns its length. The chunk that holds
+// the NUL is copied whole, so bytes after the line at `to` are overwritten (the caller writes
+// the line end over them).
+inline size_t copy_line(char* to, const char* from) {
+  size_t n = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (;; n += 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n), chunk);
+    int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
+    if (mask != 0) {
+      return n + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+  }
+#else
+  // Word-wise: the lowest byte flagged by the zero-byte test is the first NUL (false flags only
+  // ever follow a true one).
+  constexpr uint64_t ones = 0x0101010101010101ull;
+  constexpr uint64_t highs = 0x8080808080808080ull;
+  for (;; n += 8) {
+    uint64_t w;
+    std::memcpy(&w, from + n, sizeof w);
+    std::memcpy(to + n, &w, sizeof w);
+    uint64_t zeros = (w - ones) & ~w & highs;
+    if (zeros != 0) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+      return n + static_cast<size_t>(__builtin_ctzll(zeros) / 8);
+#else
+      size_t i = 0;
+      while (from[n + i] != '\0') {
+        ++i;
+      }
+      return n + i;
+#endif
+    }
+  }
+#endif
+}
