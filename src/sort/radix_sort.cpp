@@ -1,13 +1,15 @@
 // MSD radix sort of line records.
 //
-// Each range is bucketed by one byte of the cached key word, skipping at once over the bytes
-// every key of the range shares; a range whose words are all equal has its words reloaded 8
-// bytes deeper. Keys that end inside the word are complete, so their bucket is finished. Small
-// ranges go to an insertion sort. The records are 16 bytes, so each pass streams through memory
-// instead of chasing pointers into the text.
+// Each range is bucketed by one byte of the cached key word (the byte after the ones its keys
+// are known to share, or, when the range looks like one bucket, the first byte in which its
+// words differ); a range whose words are all equal has its words reloaded 8 bytes deeper. Keys
+// that end inside the word are complete, so their bucket is finished. Small ranges are ordered
+// by ranking their words, or by an insertion sort when two words are equal. The records are 16
+// bytes, so each pass streams through memory instead of chasing pointers into the text.
 #include "sort/radix_sort.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -16,10 +18,16 @@ constexpr uint32_t small_range = 32;
 // Records ahead whose line bytes are fetched early when a range's keys are reloaded.
 constexpr uint32_t prefetch_distance = 16;
 
+// Ranges up to this many records are bucketed through a scratch array instead of in place.
+constexpr uint32_t scratch_capacity = uint32_t{1} << 17;
+
+// A range of records whose keys agree in every byte before the one at `shift` in their words at
+// `depth`; a shift below 0 means the whole word agrees.
 struct sort_task {
   uint32_t begin;
   uint32_t count;
   uint32_t depth;
+  int shift;
 };
 
 inline uint64_t big_endian_word(const unsigned char* p) {
@@ -60,8 +68,40 @@ int compare_records(const unsigned char* text, const unsigned char* tie_text, co
   return c;
 }
 
+// Orders a small range whose key words all differ by counting, for each record, the words
+// below its own: no branch depends on the keys. Returns false, changing nothing, when two words
+// are equal.
+bool rank_distinct_words(line_record* r, uint32_t count) {
+  uint32_t rank[small_range];
+  uint64_t keys[small_range];
+  for (uint32_t i = 0; i < count; ++i) {
+    keys[i] = r[i].key;
+  }
+  uint64_t seen = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t below = 0;
+    for (uint32_t j = 0; j < count; ++j) {
+      below += keys[j] < keys[i] ? 1u : 0u;
+    }
+    rank[i] = below;
+    seen |= uint64_t{1} << below;
+  }
+  if (seen != (count == 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1)) {
+    return false;
+  }
+  line_record sorted[small_range];
+  for (uint32_t i = 0; i < count; ++i) {
+    sorted[rank[i]] = r[i];
+  }
+  std::memcpy(r, sorted, count * sizeof r[0]);
+  return true;
+}
+
 void insertion_sort(line_record* r, uint32_t count, uint32_t depth, const unsigned char* text,
                     const unsigned char* tie_text) {
+  if (rank_distinct_words(r, count)) {
+    return;
+  }
   for (uint32_t i = 1; i < count; ++i) {
     line_record moving = r[i];
     uint32_t j = i;
@@ -117,20 +157,35 @@ void finish_equal_range(line_record* r, uint32_t count, const unsigned char* tie
   radix_sort(r, count, tie_text, nullptr);
 }
 
-// Permutes the range into 256 buckets by the byte at `shift` of the key word (American flag
-// sort, in place), and returns each bucket's size in `sizes`.
-void bucket_by_byte(line_record* r, uint32_t count, int shift, uint32_t sizes[256]) {
+// Counts the range's records by the byte at `shift` of their key words.
+void count_bytes(const line_record* r, uint32_t count, int shift, uint32_t sizes[256]) {
   std::memset(sizes, 0, 256 * sizeof sizes[0]);
   for (uint32_t i = 0; i < count; ++i) {
     ++sizes[(r[i].key >> shift) & 0xFF];
   }
+}
+
+// Permutes the range into buckets of the counted `sizes` by the byte at `shift` of the key word:
+// through `scratch` when it is given (a pass without dependent steps), else in place (American
+// flag sort, each record moved once).
+void bucket_by_byte(line_record* r, uint32_t count, int shift, const uint32_t sizes[256],
+                    line_record* scratch) {
   uint32_t next[256];
-  uint32_t ends[256];
   uint32_t position = 0;
   for (int b = 0; b < 256; ++b) {
     next[b] = position;
     position += sizes[b];
-    ends[b] = position;
+  }
+  if (scratch != nullptr) {
+    for (uint32_t i = 0; i < count; ++i) {
+      scratch[next[(r[i].key >> shift) & 0xFF]++] = r[i];
+    }
+    std::memcpy(r, scratch, count * sizeof r[0]);
+    return;
+  }
+  uint32_t ends[256];
+  for (int b = 0; b < 256; ++b) {
+    ends[b] = next[b] + sizes[b];
   }
   for (int b = 0; b < 256; ++b) {
     while (next[b] < ends[b]) {
@@ -145,6 +200,20 @@ void bucket_by_byte(line_record* r, uint32_t count, int shift, uint32_t sizes[25
       r[next[b]++] = moving;
     }
   }
+}
+
+// The shift of the first byte in which some key word of the range differs from the first, or
+// -8 when all the words are equal.
+int first_differing_shift(const line_record* r, uint32_t count) {
+  uint64_t first = r[0].key;
+  uint64_t differing = 0;
+  for (uint32_t i = 1; i < count; ++i) {
+    differing |= r[i].key ^ first;
+  }
+  if (differing == 0) {
+    return -8;
+  }
+  return 56 - (__builtin_clzll(differing) / 8) * 8;
 }
 
 }  // namespace
@@ -167,8 +236,12 @@ uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t
 
 void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
                 const unsigned char* tie_text) {
+  // Made when the first range small enough for it comes.
+  std::unique_ptr<line_record[]> scratch;
+  uint32_t scratch_size = 0;
   std::vector<sort_task> stack;
-  stack.push_back({0, count, 0});
+  stack.push_back({0, count, 0, 56});
+  uint32_t sizes[256];
   while (!stack.empty()) {
     sort_task task = stack.back();
     stack.pop_back();
@@ -178,34 +251,45 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
         insertion_sort(r, task.count, task.depth, text, tie_text);
         break;
       }
-      uint64_t first = r[0].key;
-      uint64_t differing = 0;
-      for (uint32_t i = 1; i < task.count; ++i) {
-        differing |= r[i].key ^ first;
-      }
-      if (differing == 0) {
-        if ((first & 0xFF) == 0) {
-          // Every key ends inside this word: all are equal.
-          finish_equal_range(r, task.count, tie_text);
-          break;
-        }
+      if (task.shift < 0) {
+        // The words agree and go on: load the next ones, past every byte the keys share.
         task.depth += 8;
         task.depth += shared_prefix(r, task.count, task.depth, text);
         reload_keys(r, task.count, task.depth, text);
-        continue;
+        task.shift = 56;
       }
-      int shift = 56 - (__builtin_clzll(differing) / 8) * 8;
-      uint32_t sizes[256];
-      bucket_by_byte(r, task.count, shift, sizes);
+      unsigned first_byte = (r[0].key >> task.shift) & 0xFF;
+      if (first_byte == ((r[task.count / 2].key >> task.shift) & 0xFF) &&
+          first_byte == ((r[task.count - 1].key >> task.shift) & 0xFF)) {
+        // Likely one bucket: go straight to the first byte where the words differ.
+        int shift = first_differing_shift(r, task.count);
+        if (shift < 0) {
+          if ((r[0].key & 0xFF) == 0) {
+            // Every key ends inside this word: all are equal.
+            finish_equal_range(r, task.count, tie_text);
+            break;
+          }
+          task.shift = shift;
+          continue;
+        }
+        task.shift = shift;
+      }
+      count_bytes(r, task.count, task.shift, sizes);
+      if (scratch == nullptr && task.count <= scratch_capacity) {
+        scratch_size = count < scratch_capacity ? count : scratch_capacity;
+        scratch.reset(new line_record[scratch_size]);
+      }
+      bucket_by_byte(r, task.count, task.shift, sizes,
+                     task.count <= scratch_size ? scratch.get() : nullptr);
       uint32_t begin = task.begin;
       for (int b = 0; b < 256; ++b) {
         uint32_t size = sizes[b];
         if (size > 1) {
           if (b == 0) {
-            // Keys ending at this byte: equal in all their bytes.
+            // Keys ending before this byte: equal in all their bytes.
             finish_equal_range(records + begin, size, tie_text);
           } else {
-            stack.push_back({begin, size, task.depth});
+            stack.push_back({begin, size, task.depth, task.shift - 8});
           }
         }
         begin += size;
