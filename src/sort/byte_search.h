@@ -1,4 +1,5 @@
-// Finding the next line end (CR) or NUL in the text, sixteen bytes at a time.
+// Finding line ends (CR) and NULs in the text: the next one, sixteen bytes at a time, or every
+// one in a block of 64 bytes as bit masks.
 #pragma once
 
 #include <cstdint>
@@ -42,4 +43,56 @@ inline const char* find_cr_or_nul(const char* p) {
     }
   }
 #endif
+}
+
+// Bytes examined at once by find_cr_and_nul_bits.
+constexpr size_t byte_block = 64;
+
+// Bit i of `crs` (of `nuls`) is set when byte i of a block is CR (NUL).
+struct block_bits {
+  uint64_t crs;
+  uint64_t nuls;
+};
+
+#if !defined(__SSE2__)
+// The high bit of each zero byte of `w`, exactly (no borrow crosses a byte).
+inline uint64_t zero_byte_highs(uint64_t w) {
+  constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((w & low7) + low7) | w | low7);
+}
+
+// One bit per byte from the high bits of `highs`, byte 0 of the word as bit 0.
+inline unsigned gather_highs(uint64_t highs) {
+  return static_cast<unsigned>(((highs >> 7) * 0x0102040810204080ull) >> 56);
+}
+#endif
+
+// The CRs and NULs among the byte_block bytes at `p`.
+inline block_bits find_cr_and_nul_bits(const char* p) {
+  block_bits bits{0, 0};
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  for (int k = 0; k < 4; ++k) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    uint64_t crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
+    uint64_t nuls = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero)));
+    bits.crs |= crs << (16 * k);
+    bits.nuls |= nuls << (16 * k);
+  }
+#elif defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  constexpr uint64_t crs = 0x0101010101010101ull * '\r';
+  for (int k = 0; k < 8; ++k) {
+    uint64_t w;
+    std::memcpy(&w, p + 8 * k, sizeof w);
+    bits.crs |= static_cast<uint64_t>(gather_highs(zero_byte_highs(w ^ crs))) << (8 * k);
+    bits.nuls |= static_cast<uint64_t>(gather_highs(zero_byte_highs(w))) << (8 * k);
+  }
+#else
+  for (size_t i = 0; i < byte_block; ++i) {
+    bits.crs |= static_cast<uint64_t>(p[i] == '\r') << i;
+    bits.nuls |= static_cast<uint64_t>(p[i] == '\0') << i;
+  }
+#endif
+  return bits;
 }

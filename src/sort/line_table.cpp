@@ -88,6 +88,73 @@ read_status read_input(int fd) {
   return got == wanted ? read_status::ok : read_status::short_read;
 }
 
+namespace {
+
+// Where the split stands: the data, the lines found so far.
+struct split_state {
+  char* data;
+  int32_t size;
+  int32_t end;  // where the final CR LF, made NUL, began (or size)
+  int32_t count;
+};
+
+enum class step_result { next_line, ok, too_many_lines, nul_byte };
+
+// Finds the line end from `p` on, one byte at a time as the split is defined, and records the
+// line after it; `p` moves to where the search goes on.
+step_result split_step(split_state& s, const char*& p) {
+  p = find_cr_or_nul(p);
+  int32_t i = static_cast<int32_t>(p - s.data);
+  if (*p == '\0') {
+    // Any NUL but the data's end would cut the file short here. The scan may step over `end`
+    // when that CR is the discarded byte after another CR.
+    return i == s.end || i == s.size ? step_result::ok : step_result::nul_byte;
+  }
+  if (s.count == line_table_capacity) {
+    return step_result::too_many_lines;
+  }
+  if (i == s.size - 1) {
+    s.data[i] = '\0';
+    return step_result::ok;
+  }
+  // The byte after a CR is taken for its LF, whatever it is.
+  s.data[i] = '\0';
+  s.data[i + 1] = '\0';
+  line_table[s.count++] = s.data + i + 2;
+  p = s.data + i + 2;
+  return step_result::next_line;
+}
+
+// Records every line end of the block at `p` at once, when the block is plain: no NUL, no CR
+// right after another (which would be a discarded LF), room in the table, and the block and the
+// byte after it inside the data. Returns where the search goes on, or null when the block needs
+// the byte-wise steps.
+const char* split_plain_block(split_state& s, const char* p) {
+  block_bits bits = find_cr_and_nul_bits(p);
+  uint64_t crs = bits.crs;
+  if (bits.nuls != 0 || (crs & (crs << 1)) != 0 ||
+      s.count + __builtin_popcountll(crs) > line_table_capacity) {
+    return nullptr;
+  }
+  char* block = s.data + (p - s.data);
+  int32_t count = s.count;
+  const char* next = p + byte_block;
+  while (crs != 0) {
+    int i = __builtin_ctzll(crs);
+    block[i] = '\0';
+    block[i + 1] = '\0';
+    line_table[count++] = block + i + 2;
+    crs &= crs - 1;
+    if (i == byte_block - 1) {
+      ++next;  // the LF after the block's last byte
+    }
+  }
+  s.count = count;
+  return next;
+}
+
+}  // namespace
+
 split_status split_lines() {
   char* data = text_buffer;
   int32_t size = input_size;
@@ -104,31 +171,31 @@ split_status split_lines() {
   data[size] = '\0';
 
   line_table[0] = data;
-  int32_t count = 1;
+  split_state s{data, size, end, 1};
   const char* p = data;
+  // Blocks that end, with the byte after them, before the data's last byte.
+  int32_t plain_limit = size - static_cast<int32_t>(byte_block) - 1;
   for (;;) {
-    p = find_cr_or_nul(p);
-    int32_t i = static_cast<int32_t>(p - data);
-    if (*p == '\0') {
-      // Any NUL but the data's end would cut the file short here. The scan may step over
-      // `end` when that CR is the discarded byte after another CR.
-      line_count = count;
-      return i == end || i == size ? split_status::ok : split_status::nul_byte;
+    const char* block_end = p + byte_block;
+    if (p - data < plain_limit) {
+      const char* next = split_plain_block(s, p);
+      if (next != nullptr) {
+        p = next;
+        continue;
+      }
+    } else {
+      block_end = data + size + 1;
     }
-    if (count == line_table_capacity) {
-      line_count = count;
-      return split_status::too_many_lines;
+    // Byte-wise, up to the end of the block (or of the data).
+    while (p < block_end) {
+      step_result r = split_step(s, p);
+      if (r != step_result::next_line) {
+        line_count = s.count;
+        return r == step_result::ok               ? split_status::ok
+               : r == step_result::too_many_lines ? split_status::too_many_lines
+                                                  : split_status::nul_byte;
+      }
     }
-    if (i == size - 1) {
-      data[i] = '\0';
-      line_count = count;
-      return split_status::ok;
-    }
-    // The byte after a CR is taken for its LF, whatever it is.
-    data[i] = '\0';
-    data[i + 1] = '\0';
-    line_table[count++] = data + i + 2;
-    p = data + i + 2;
   }
 }
 

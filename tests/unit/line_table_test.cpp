@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,61 @@ TEST(SplitLines, RefusesNulAnywhereButAfterCr) {
   const std::string inputs[] = {"a\0b\r\n"s, "\0"s, "ab\r\n\0"s, "a\r\r\0b"s, "ab\0\r\n"s, "a\0"s};
   for (const std::string& input : inputs) {
     EXPECT_EQ(split_only(input).split, split_status::nul_byte) << input.size();
+  }
+}
+
+// The split's rules, a byte at a time: the reference for the block-wise split.
+pipeline_result reference_split(std::string data) {
+  pipeline_result r{split_status::ok, {}, {}};
+  size_t size = data.size();
+  if (size > 0 && data[size - 1] == '\x1a') {
+    data.resize(--size);
+  }
+  size_t end = size;
+  if (size >= 2 && data[size - 2] == '\r') {
+    end = size - 2;
+  }
+  size_t start = 0;
+  for (size_t i = 0;; ++i) {
+    if (i == size || (i == end && end < size) || data[i] == '\0') {
+      r.split = i == size || i == end ? split_status::ok : split_status::nul_byte;
+      r.lines.push_back(data.substr(start, i - start));
+      return r;
+    }
+    if (data[i] == '\r') {
+      r.lines.push_back(data.substr(start, i - start));
+      if (i == size - 1) {
+        return r;
+      }
+      start = i + 2;
+      ++i;
+    }
+  }
+}
+
+// Long random inputs put line ends, doubled CRs and NULs at every place in and around the
+// 64-byte blocks the split looks at together.
+TEST(SplitLines, BlocksSplitAsByteByByte) {
+  const std::string pieces[] = {
+      "a",   "bcdefghijklmnopqrstuvwxyz0123456789", "\r\n", "\r\n", "\r\n", "\r", "\n", "\r\r",
+      "\x1a"};
+  std::mt19937 random(64);
+  for (int round = 0; round < 3000; ++round) {
+    std::string input;
+    int length = static_cast<int>(random() % 600);
+    bool with_nul = round % 4 == 0;
+    while (static_cast<int>(input.size()) < length) {
+      input += pieces[random() % std::size(pieces)];
+      if (with_nul && random() % 40 == 0) {
+        input += '\0';
+      }
+    }
+    pipeline_result expected = reference_split(input);
+    pipeline_result got = split_only(input);
+    ASSERT_EQ(got.split, expected.split) << round;
+    if (got.split == split_status::ok) {
+      ASSERT_EQ(got.lines, expected.lines) << round;
+    }
   }
 }
 
