@@ -113,28 +113,45 @@ void insertion_sort(line_record* r, uint32_t count, uint32_t depth, const unsign
   }
 }
 
-// How many bytes from `from` on every key of the range shares with the first, in one pass over
-// the lines (long shared prefixes would otherwise cost a pass every 8 bytes).
-uint32_t shared_prefix(const line_record* r, uint32_t count, uint32_t from,
-                       const unsigned char* text) {
-  const unsigned char* first = text + r[0].offset;
+// How many of the first `limit` bytes at `a` and `b` are equal, eight at a time.
+uint32_t common_bytes(const unsigned char* a, const unsigned char* b, uint32_t limit) {
+  uint32_t n = 0;
+  for (; n + 8 <= limit; n += 8) {
+    uint64_t differing = big_endian_word(a + n) ^ big_endian_word(b + n);
+    if (differing != 0) {
+      return n + static_cast<uint32_t>(__builtin_clzll(differing) / 8);
+    }
+  }
+  while (n < limit && a[n] == b[n]) {
+    ++n;
+  }
+  return n;
+}
+
+// Finds how many bytes from `from` on every key of the range shares with the first, and loads
+// every key word past them; returns that count. One pass over the lines (long shared prefixes
+// would otherwise cost a pass every 8 bytes): each word is loaded past the bytes shared so far,
+// and only the records before the count last dropped are loaded again.
+uint32_t skip_shared_prefix(line_record* r, uint32_t count, uint32_t from,
+                            const unsigned char* text) {
+  const unsigned char* first = text + r[0].offset + from;
   uint32_t shared = r[0].length > from ? r[0].length - from : 0;
-  for (uint32_t i = 1; i < count && shared > 0; ++i) {
+  uint32_t stale = 1;  // records [0, stale) were loaded at a deeper byte than the final one
+  for (uint32_t i = 1; i < count; ++i) {
     if (i + prefetch_distance < count) {
       __builtin_prefetch(text + r[i + prefetch_distance].offset + from);
     }
     uint32_t length = r[i].length > from ? r[i].length - from : 0;
     uint32_t limit = length < shared ? length : shared;
-    const unsigned char* a = first + from;
-    const unsigned char* b = text + r[i].offset + from;
-    uint32_t n = 0;
-    while (n + 8 <= limit && std::memcmp(a + n, b + n, 8) == 0) {
-      n += 8;
+    uint32_t n = common_bytes(first, text + r[i].offset + from, limit);
+    if (n < shared) {
+      shared = n;
+      stale = i;
     }
-    while (n < limit && a[n] == b[n]) {
-      ++n;
-    }
-    shared = n;
+    r[i].key = load_key(text, r[i], from + shared);
+  }
+  for (uint32_t i = 0; i < stale; ++i) {
+    r[i].key = load_key(text, r[i], from + shared);
   }
   return shared;
 }
@@ -254,8 +271,7 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
       if (task.shift < 0) {
         // The words agree and go on: load the next ones, past every byte the keys share.
         task.depth += 8;
-        task.depth += shared_prefix(r, task.count, task.depth, text);
-        reload_keys(r, task.count, task.depth, text);
+        task.depth += skip_shared_prefix(r, task.count, task.depth, text);
         task.shift = 56;
       }
       unsigned first_byte = (r[0].key >> task.shift) & 0xFF;
