@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest libgtest-dev tmux locales git)
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=(mingw-w64 g++-mingw-w64-i686 wine64 wine32:i386 hyperfine clang
+  packages+=(mingw-w64 g++-mingw-w64-i686 wine wine64 wine32:i386 hyperfine clang
              libclang-rt-14-dev clang-format)
 fi
 
@@ -24,7 +24,9 @@ if ((${#missing[@]} > 0)); then
   if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
   fi
-  "${sudo_cmd[@]}" apt-get update -qq
+  # A mirror caught mid-sync fails one index; the others are still fresh enough to install from.
+  "${sudo_cmd[@]}" apt-get update -qq || "${sudo_cmd[@]}" apt-get update -qq ||
+    echo "setup: apt-get update failed in part; installing from the package lists there are" >&2
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 fi
