@@ -11,7 +11,7 @@
 
 // Bytes the copy may read past the line's NUL and write past its last byte; the buffers keep
 // that much slack.
-constexpr size_t line_copy_overrun = 16;
+constexpr size_t line_copy_overrun = 64;
 
 // copy_line, eight bytes at a time (where SSE2 is missing): the lowest byte flagged by the
 // zero-byte test is the first NUL (false flags only ever follow a true one).
@@ -42,13 +42,18 @@ inline size_t copy_line_words(char* to, const char* from) {
 // the line end over them).
 inline size_t copy_line(char* to, const char* from) {
 #if defined(__SSE2__)
+  // Sixty-four bytes a step: most lines take one, with no branch on their length.
   const __m128i zero = _mm_setzero_si128();
-  for (size_t n = 0;; n += 16) {
-    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n), chunk);
-    int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
-    if (mask != 0) {
-      return n + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  for (size_t n = 0;; n += 64) {
+    uint64_t nuls = 0;
+    for (int k = 0; k < 4; ++k) {
+      __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n + 16 * k));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n + 16 * k), chunk);
+      uint64_t mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero)));
+      nuls |= mask << (16 * k);
+    }
+    if (nuls != 0) {
+      return n + static_cast<size_t>(__builtin_ctzll(nuls));
     }
   }
 #else

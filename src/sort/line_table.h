@@ -21,7 +21,7 @@ extern int32_t input_size;
 // Bytes after the data in each block: the terminator, the slack of the word-wise comparison, of
 // the sixteen-byte line-end search and of the chunked line copy, and the up to two extra bytes
 // of the assembled output with their NUL.
-constexpr size_t buffer_slack = 64;
+constexpr size_t buffer_slack = 128;
 
 enum class buffer_status { ok, text_failed, spare_failed };
 enum class read_status { ok, short_read };
