@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -256,6 +257,7 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
   // Made when the first range small enough for it comes.
   std::unique_ptr<line_record[]> scratch;
   uint32_t scratch_size = 0;
+  bool scratch_tried = false;
   std::vector<sort_task> stack;
   stack.push_back({0, count, 0, 56});
   uint32_t sizes[256];
@@ -291,9 +293,12 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
         task.shift = shift;
       }
       count_bytes(r, task.count, task.shift, sizes);
-      if (scratch == nullptr && task.count <= scratch_capacity) {
-        scratch_size = count < scratch_capacity ? count : scratch_capacity;
-        scratch.reset(new line_record[scratch_size]);
+      if (!scratch_tried && task.count <= scratch_capacity) {
+        // Without it (no memory) every range is bucketed in place.
+        scratch_tried = true;
+        uint32_t size = count < scratch_capacity ? count : scratch_capacity;
+        scratch.reset(new (std::nothrow) line_record[size]);
+        scratch_size = scratch != nullptr ? size : 0;
       }
       bucket_by_byte(r, task.count, task.shift, sizes,
                      task.count <= scratch_size ? scratch.get() : nullptr);
