@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times velatr against GNU sort (one thread, and both cores) and against `cat in > out`, on
+# Times velatr against GNU sort (one thread, and both cores), against `cat in > out` and against
+# a copy through user memory (`dd`, as cat copies inside the kernel where it can), on
 # deterministic corpora, with hyperfine in one run; prints the ratios and each command's peak
 # memory. Usage: bash bench/run.sh [CASE...]   (cases: R P D S V E J R/N R/L R/R R/+5 P/N ...)
 # BENCH_RUNS (default 3) sets the runs per command; BENCH_DIR where the corpora are kept.
@@ -34,8 +35,8 @@ peak_kb() {
 }
 
 results=$(mktemp)
-printf '%-6s %9s %9s %9s %9s %7s %7s %7s %7s %9s %9s\n' case velatr gnu-1 gnu-2 cat \
-  "/gnu-1" "/gnu-2" "/cat" "best/g1" "MB-velatr" "MB-gnu-1" >"$results"
+printf '%-6s %9s %9s %9s %9s %9s %7s %7s %7s %7s %7s %9s %9s\n' case velatr gnu-1 gnu-2 cat \
+  copy "/gnu-1" "/gnu-2" "/cat" "/copy" "best/g1" "MB-velatr" "MB-gnu-1" >"$results"
 for c in "${cases[@]}"; do
   kind=${c%%/*}
   switch=""
@@ -46,12 +47,13 @@ for c in "${cases[@]}"; do
   gnu=$(gnu_options "$switch")
   json=$(mktemp)
   hyperfine -N --warmup 1 --runs "$runs" --export-json "$json" \
-    --prepare "rm -f $out.velatr $out.gnu1 $out.gnu2 $out.cat" \
+    --prepare "rm -f $out.velatr $out.gnu1 $out.gnu2 $out.cat $out.copy" \
     -n velatr "$velatr $input $out.velatr /X $switch" \
     -n gnu-1 "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input" \
     -n gnu-2 "env LC_ALL=C sort -S 4G $gnu -o $out.gnu2 $input" \
-    -n cat "sh -c 'cat $input > $out.cat'" >/dev/null
-  rm -f "$out".velatr "$out".gnu1 "$out".gnu2 "$out".cat
+    -n cat "sh -c 'cat $input > $out.cat'" \
+    -n copy "dd if=$input of=$out.copy bs=1M status=none" >/dev/null
+  rm -f "$out".velatr "$out".gnu1 "$out".gnu2 "$out".cat "$out".copy
   mem_velatr=$(peak_kb "$velatr $input $out.velatr /X $switch")
   rm -f "$out.velatr"
   mem_gnu=$(peak_kb "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input")
@@ -62,8 +64,9 @@ runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
 median = {k: r["median"] for k, r in runs.items()}
 best = {k: min(r["times"]) for k, r in runs.items()}
 v, g1, g2, c = median["velatr"], median["gnu-1"], median["gnu-2"], median["cat"]
-print("%-6s %8.3fs %8.3fs %8.3fs %8.3fs %7.3f %7.3f %7.2f %7.3f %9.0f %9.0f" % (
-    sys.argv[2], v, g1, g2, c, v / g1, v / g2, v / c, best["velatr"] / best["gnu-1"],
+d = median["copy"]
+print("%-6s %8.3fs %8.3fs %8.3fs %8.3fs %8.3fs %7.3f %7.3f %7.2f %7.2f %7.3f %9.0f %9.0f" % (
+    sys.argv[2], v, g1, g2, c, d, v / g1, v / g2, v / c, v / d, best["velatr"] / best["gnu-1"],
     int(sys.argv[3]) / 1024, int(sys.argv[4]) / 1024))
 PY
   rm -f "$json"
