@@ -140,7 +140,9 @@ uint32_t skip_shared_prefix(line_record* r, uint32_t count, uint32_t from,
   uint32_t stale = 1;  // records [0, stale) were loaded at a deeper byte than the final one
   for (uint32_t i = 1; i < count; ++i) {
     if (i + prefetch_distance < count) {
+      // The compare reads on from `from`: its second cache line is usually wanted too.
       __builtin_prefetch(text + r[i + prefetch_distance].offset + from);
+      __builtin_prefetch(text + r[i + prefetch_distance].offset + from + 64);
     }
     uint32_t length = r[i].length > from ? r[i].length - from : 0;
     uint32_t limit = length < shared ? length : shared;
