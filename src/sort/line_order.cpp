@@ -23,14 +23,18 @@ void restore_line_starts(char** table, int32_t count) {
   }
 }
 
-// 'a' to 'z' become 'A' to 'Z' in every byte of the data; only the keys' bytes matter, and the
-// text is restored from the unfolded copy after the sort.
-void fold_text(char* data, size_t size) {
+// Copies the data to `copy` as they are, and turns 'a' to 'z' into 'A' to 'Z' in every byte of
+// the data, in one pass; only the keys' bytes matter, and the text is restored from the copy
+// after the sort.
+void copy_and_fold(char* data, char* copy, size_t size) {
   // Without a branch, so the compiler can do sixteen bytes at a time.
   unsigned char* p = reinterpret_cast<unsigned char*>(data);
+  unsigned char* q = reinterpret_cast<unsigned char*>(copy);
   for (size_t i = 0; i < size; ++i) {
-    unsigned lower = static_cast<unsigned char>(p[i] - 'a') < 26u ? 1u : 0u;
-    p[i] = static_cast<unsigned char>(p[i] - (lower << 5));
+    unsigned char c = p[i];
+    unsigned lower = static_cast<unsigned char>(c - 'a') < 26u ? 1u : 0u;
+    q[i] = c;
+    p[i] = static_cast<unsigned char>(c - (lower << 5));
   }
 }
 
@@ -67,8 +71,7 @@ void sort_by_comparators(char** table, int32_t count) {
 void order_lines(char** table, int32_t count, int32_t size) {
   size_t data_bytes = static_cast<size_t>(size) + 1;  // with the NUL after the data
   if (fold_case) {
-    std::memcpy(spare_buffer, text_buffer, data_bytes);
-    fold_text(text_buffer, static_cast<size_t>(size));
+    copy_and_fold(text_buffer, spare_buffer, data_bytes);
   }
   // The records live in the spare buffer when it is free and large enough: its pages, touched
   // once here, are the ones the output is assembled in next.
