@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "sort/byte_search.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -13,25 +15,18 @@
 // that much slack.
 constexpr size_t line_copy_overrun = 64;
 
-// copy_line, eight bytes at a time (where SSE2 is missing): the lowest byte flagged by the
-// zero-byte test is the first NUL (false flags only ever follow a true one).
+// copy_line, eight bytes at a time (where SSE2 is missing).
 inline size_t copy_line_words(char* to, const char* from) {
-  constexpr uint64_t ones = 0x0101010101010101ull;
-  constexpr uint64_t highs = 0x8080808080808080ull;
   for (size_t n = 0;; n += 8) {
     uint64_t w;
     std::memcpy(&w, from + n, sizeof w);
     std::memcpy(to + n, &w, sizeof w);
-    uint64_t zeros = (w - ones) & ~w & highs;
+    uint64_t zeros = zero_byte_highs(w);
     if (zeros != 0) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-      return n + static_cast<size_t>(__builtin_ctzll(zeros) / 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+      return n + static_cast<size_t>(__builtin_clzll(zeros) / 8);
 #else
-      size_t i = 0;
-      while (from[n + i] != '\0') {
-        ++i;
-      }
-      return n + i;
+      return n + static_cast<size_t>(__builtin_ctzll(zeros) / 8);
 #endif
     }
   }

@@ -138,19 +138,16 @@ const char* split_plain_block(split_state& s, const char* p) {
   }
   char* block = s.data + (p - s.data);
   int32_t count = s.count;
-  const char* next = p + byte_block;
   while (crs != 0) {
     int i = __builtin_ctzll(crs);
     block[i] = '\0';
     block[i + 1] = '\0';
     line_table[count++] = block + i + 2;
     crs &= crs - 1;
-    if (i == byte_block - 1) {
-      ++next;  // the LF after the block's last byte
-    }
   }
   s.count = count;
-  return next;
+  // A CR as the block's last byte has its LF just after the block.
+  return p + byte_block + (bits.crs >> (byte_block - 1));
 }
 
 }  // namespace

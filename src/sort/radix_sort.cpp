@@ -73,6 +73,7 @@ int compare_records(const unsigned char* text, const unsigned char* tie_text, co
 // below its own: no branch depends on the keys. Returns false, changing nothing, when two words
 // are equal.
 bool rank_distinct_words(line_record* r, uint32_t count) {
+  static_assert(small_range < 64, "a rank is a bit of one word");
   uint32_t rank[small_range];
   uint64_t keys[small_range];
   for (uint32_t i = 0; i < count; ++i) {
@@ -87,7 +88,7 @@ bool rank_distinct_words(line_record* r, uint32_t count) {
     rank[i] = below;
     seen |= uint64_t{1} << below;
   }
-  if (seen != (count == 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1)) {
+  if (seen != (uint64_t{1} << count) - 1) {
     return false;
   }
   line_record sorted[small_range];
@@ -282,17 +283,15 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
       if (first_byte == ((r[task.count / 2].key >> task.shift) & 0xFF) &&
           first_byte == ((r[task.count - 1].key >> task.shift) & 0xFF)) {
         // Likely one bucket: go straight to the first byte where the words differ.
-        int shift = first_differing_shift(r, task.count);
-        if (shift < 0) {
+        task.shift = first_differing_shift(r, task.count);
+        if (task.shift < 0) {
           if ((r[0].key & 0xFF) == 0) {
             // Every key ends inside this word: all are equal.
             finish_equal_range(r, task.count, tie_text);
             break;
           }
-          task.shift = shift;
           continue;
         }
-        task.shift = shift;
       }
       count_bytes(r, task.count, task.shift, sizes);
       if (!scratch_tried && task.count <= scratch_capacity) {
