@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -19,11 +20,15 @@ constexpr int terminal_fd = 2;
 // The handle GetStdHandle gives out for standard error, whatever it is connected to.
 win_handle const standin_handle = reinterpret_cast<win_handle>(static_cast<uintptr_t>(0x0C));
 
+// The width of the console window the program's layout was made for: its banner fills one row.
+constexpr int console_columns = 80;
+
 struct terminal_console {
   screen_model screen;
   iconv_t to_utf8;
-  explicit terminal_console(int width, int height)
-      : screen(width, height), to_utf8(iconv_open("UTF-8", "CP932")) {}
+  bool wider_terminal;  // columns right of the model's remain, and are cleared as rows are drawn
+  terminal_console(int width, int height, bool wider)
+      : screen(width, height), to_utf8(iconv_open("UTF-8", "CP932")), wider_terminal(wider) {}
   ~terminal_console() {
     if (to_utf8 != reinterpret_cast<iconv_t>(-1)) {
       iconv_close(to_utf8);
@@ -33,7 +38,9 @@ struct terminal_console {
   terminal_console& operator=(const terminal_console&) = delete;
 };
 
-// The model, made on first use when standard error is a terminal, sized as the terminal is.
+// The model, made on first use when standard error is a terminal: as tall as the terminal and
+// as wide as an 80-column console, or as the terminal where that is narrower (the text then
+// wraps at the terminal's edge, as in a narrow console window, and nothing is cut).
 terminal_console* console() {
   static std::unique_ptr<terminal_console> instance;
   static bool tried = false;
@@ -47,7 +54,8 @@ terminal_console* console() {
         columns = size.ws_col;
         rows = size.ws_row;
       }
-      instance = std::make_unique<terminal_console>(columns, rows);
+      instance = std::make_unique<terminal_console>(std::min(columns, console_columns), rows,
+                                                    columns > console_columns);
     }
   }
   return instance.get();
@@ -135,6 +143,9 @@ void render(terminal_console& c) {
         char single = static_cast<char>(cell.byte);
         out += utf8_of(c, &single, 1);
       }
+    }
+    if (c.wider_terminal) {
+      out += sgr_for(0x07) + "\x1b[K";
     }
   }
   win_coord at = c.screen.cursor();

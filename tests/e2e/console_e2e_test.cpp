@@ -1,6 +1,7 @@
 // What a person sees on the console, in a real pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -11,12 +12,14 @@
 
 namespace {
 
-// The program as a terminal command; Wine shows code page 932 only under a Japanese locale.
-std::vector<std::string> terminal_command(const std::string& program, bool windows) {
+// The program as a terminal command, through its emulator with the emulator's settings; Wine
+// shows code page 932 only under a Japanese locale.
+std::vector<std::string> terminal_command(const std::string& program, bool emulated) {
   std::vector<std::string> command;
-  if (windows) {
+  if (emulated) {
     command = {"env", "LANG=ja_JP.UTF-8"};
-    for (const char* name : {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"}) {
+    for (const char* name :
+         {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "QEMU_LD_PREFIX", "GCONV_PATH"}) {
       if (const char* value = std::getenv(name)) {
         command.push_back(std::string(name) + "=" + value);
       }
@@ -27,12 +30,12 @@ std::vector<std::string> terminal_command(const std::string& program, bool windo
   return command;
 }
 
-terminal_screen run_on_screen(const std::string& program, bool windows,
+terminal_screen run_on_screen(const std::string& program, bool emulated,
                               const std::vector<std::string>& arguments,
-                              const std::string& directory) {
-  std::vector<std::string> command = terminal_command(program, windows);
+                              const std::string& directory, int columns = 80) {
+  std::vector<std::string> command = terminal_command(program, emulated);
   command.insert(command.end(), arguments.begin(), arguments.end());
-  return run_in_terminal(command, directory);
+  return run_in_terminal(command, directory, columns);
 }
 
 class ConsoleE2e : public ::testing::Test {
@@ -42,8 +45,9 @@ class ConsoleE2e : public ::testing::Test {
       GTEST_SKIP() << "tmux is not installed";
     }
   }
-  terminal_screen run(const std::vector<std::string>& arguments) {
-    return run_on_screen(program_path(), program_is_windows(), arguments, dir_.path());
+  terminal_screen run(const std::vector<std::string>& arguments, int columns = 80) {
+    return run_on_screen(program_path(), !program_emulator().empty(), arguments, dir_.path(),
+                         columns);
   }
   temp_directory dir_;
 };
@@ -120,6 +124,31 @@ TEST_F(ConsoleE2e, SortScreenWithTheDriveCheck) {
       << screen.rows[3];
   EXPECT_TRUE(std::regex_match(screen.rows[6], std::regex(R"(Write     \d+ \(Sec\)      Success)")))
       << screen.rows[6];
+}
+
+// A terminal of any width shows the 80-column layout: the banner alone on row 0 and the report
+// from row 1, nothing right of column 80; a narrower one wraps the same text at its edge.
+TEST_F(ConsoleE2e, LayoutOnTerminalsOfEveryWidth) {
+  if (program_is_windows()) {
+    GTEST_SKIP() << "the Windows console is as wide as its own window";
+  }
+  dir_.write("in.txt", "b\r\na\r\n");
+  for (int columns : {60, 80, 100, 132}) {
+    SCOPED_TRACE(columns);
+    terminal_screen screen = run({"in.txt", "out.txt"}, columns);
+    EXPECT_EQ(screen.status, 0);
+    ASSERT_GE(screen.rows.size(), 8u);
+    size_t width = static_cast<size_t>(std::min(columns, 80));
+    std::string text;
+    for (const std::string& row : screen.rows) {
+      EXPECT_LE(row.size(), width) << row;
+      text += row + std::string(width - std::min(width, row.size()), ' ');
+    }
+    EXPECT_EQ(text.substr(0, banner_text.size()), banner_text);
+    EXPECT_EQ(text.substr(80, 10), "Disk Free ") << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(Write     \d+ \(Sec\)      Success)")))
+        << text;
+  }
 }
 
 // With standard error redirected the text is lost, and the sort goes on as before.

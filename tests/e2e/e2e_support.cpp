@@ -35,7 +35,8 @@ const std::string& other_program_path() {
 }
 
 bool program_is_windows() {
-  return !program_emulator().empty();
+  static const bool windows = environment("VELATR_PROGRAM_WINDOWS") == "1";
+  return windows;
 }
 
 pid_t start_command(const std::vector<std::string>& command, const std::string& directory,
@@ -96,7 +97,7 @@ run_outcome wait_command(pid_t child) {
 
 std::vector<std::string> program_command(const std::vector<std::string>& arguments) {
   std::vector<std::string> command;
-  if (program_is_windows()) {
+  if (!program_emulator().empty()) {
     command.push_back(program_emulator());
   }
   command.push_back(program_path());

@@ -59,7 +59,7 @@ bool tmux_available() {
 }
 
 terminal_screen run_in_terminal(const std::vector<std::string>& command,
-                                const std::string& directory) {
+                                const std::string& directory, int columns) {
   static int runs = 0;
   std::string session = "run" + std::to_string(runs++);
   temp_directory scratch;
@@ -71,8 +71,8 @@ terminal_screen run_in_terminal(const std::vector<std::string>& command,
   std::string script = "cd " + quote(directory) + " && " + program + "; echo $? > " +
                        quote(status_file) + "; " + tmux() + "wait-for -S " + session +
                        "; sleep 120";
-  std::string start =
-      "LANG=C.UTF-8 " + tmux() + "new-session -d -x 80 -y 25 -s " + session + " " + quote(script);
+  std::string start = "LANG=C.UTF-8 " + tmux() + "new-session -d -x " + std::to_string(columns) +
+                      " -y 25 -s " + session + " " + quote(script);
   terminal_screen screen;
   if (std::system(start.c_str()) != 0) {
     return screen;

@@ -1,4 +1,4 @@
-// The screen a person sees: the program run in a pseudo-terminal of 80 x 25 (tmux).
+// The screen a person sees: the program run in a pseudo-terminal (tmux), 25 rows high.
 #pragma once
 
 #include <string>
@@ -14,6 +14,6 @@ struct terminal_screen {
 bool tmux_available();
 
 // Runs `command` (the program and its arguments, as argv) in `directory` inside a fresh tmux
-// pane and captures the pane once the program has ended.
+// pane `columns` wide and captures the pane once the program has ended.
 terminal_screen run_in_terminal(const std::vector<std::string>& command,
-                                const std::string& directory);
+                                const std::string& directory, int columns = 80);
