@@ -1,6 +1,6 @@
 // Split, order and assemble on arbitrary file contents, in every switch combination (the first
-// byte chooses them): the output has the input's length, holds the input's lines, in the order
-// of the comparator.
+// byte chooses them): the output has the input's length, holds the input's lines as the line
+// rule's model finds them, in the order of the comparator.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -41,15 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   model.skip = skipped[(mode >> 3) & 3];
 
   pipeline_result sorted = run_pipeline(input, switches);
-  pipeline_result plain = split_only(input);
-  if (sorted.split != plain.split) {
+  pipeline_result lines = reference_split(input);
+  if (sorted.split != lines.split) {
     std::abort();
   }
   if (sorted.split != split_status::ok) {
     return 0;
   }
   size_t expected = input.size() - (!input.empty() && input.back() == 0x1A ? 1 : 0);
-  if (sorted.output.size() != expected || !same_lines(sorted.lines, plain.lines) ||
+  if (sorted.output.size() != expected || !same_lines(sorted.lines, lines.lines) ||
       !model.is_ordered(sorted.lines)) {
     std::abort();
   }

@@ -21,6 +21,7 @@ static_assert(buffer_slack >= 3 + line_copy_overrun && buffer_slack > byte_searc
 namespace {
 
 constexpr char carriage_return = '\r';
+constexpr char line_feed = '\n';
 constexpr char ctrl_z = 0x1A;
 // Lines ahead of the copy whose bytes are fetched early while assembling.
 constexpr int32_t prefetch_distance = 16;
@@ -100,24 +101,22 @@ struct split_state {
 
 enum class step_result { next_line, ok, too_many_lines, nul_byte };
 
-// Finds the line end from `p` on, one byte at a time as the split is defined, and records the
-// line after it; `p` moves to where the search goes on.
+// Finds the next CR LF from `p` on, one byte at a time, and records the line after it; `p`
+// moves to where the search goes on. A CR that no LF follows is a byte of its line.
 step_result split_step(split_state& s, const char*& p) {
   p = find_cr_or_nul(p);
   int32_t i = static_cast<int32_t>(p - s.data);
   if (*p == '\0') {
-    // Any NUL but the data's end would cut the file short here. The scan may step over `end`
-    // when that CR is the discarded byte after another CR.
+    // Any NUL but the data's end would cut the file short here.
     return i == s.end || i == s.size ? step_result::ok : step_result::nul_byte;
+  }
+  if (s.data[i + 1] != '\n') {
+    ++p;
+    return step_result::next_line;
   }
   if (s.count == line_table_capacity) {
     return step_result::too_many_lines;
   }
-  if (i == s.size - 1) {
-    s.data[i] = '\0';
-    return step_result::ok;
-  }
-  // The byte after a CR is taken for its LF, whatever it is.
   s.data[i] = '\0';
   s.data[i + 1] = '\0';
   line_table[s.count++] = s.data + i + 2;
@@ -125,29 +124,27 @@ step_result split_step(split_state& s, const char*& p) {
   return step_result::next_line;
 }
 
-// Records every line end of the block at `p` at once, when the block is plain: no NUL, no CR
-// right after another (which would be a discarded LF), room in the table, and the block and the
-// byte after it inside the data. Returns where the search goes on, or null when the block needs
-// the byte-wise steps.
+// Records every CR LF of the block at `p` at once, when the block holds no NUL and the table has
+// room; the block and the byte after it lie inside the data. Returns where the search goes on,
+// or null when the block needs the byte-wise steps.
 const char* split_plain_block(split_state& s, const char* p) {
-  block_bits bits = find_cr_and_nul_bits(p);
-  uint64_t crs = bits.crs;
-  if (bits.nuls != 0 || (crs & (crs << 1)) != 0 ||
-      s.count + __builtin_popcountll(crs) > line_table_capacity) {
+  block_bits bits = find_line_end_bits(p);
+  // A CR as the block's last byte may have its LF just after the block.
+  uint64_t lf_after = p[byte_block] == '\n' ? 1 : 0;
+  uint64_t ends = bits.crs & (bits.lfs >> 1 | lf_after << (byte_block - 1));
+  if (bits.nuls != 0 || s.count + __builtin_popcountll(ends) > line_table_capacity) {
     return nullptr;
   }
   char* block = s.data + (p - s.data);
   int32_t count = s.count;
-  while (crs != 0) {
-    int i = __builtin_ctzll(crs);
+  for (uint64_t left = ends; left != 0; left &= left - 1) {
+    int i = __builtin_ctzll(left);
     block[i] = '\0';
     block[i + 1] = '\0';
     line_table[count++] = block + i + 2;
-    crs &= crs - 1;
   }
   s.count = count;
-  // A CR as the block's last byte has its LF just after the block.
-  return p + byte_block + (bits.crs >> (byte_block - 1));
+  return p + byte_block + (ends >> (byte_block - 1));
 }
 
 }  // namespace
@@ -161,7 +158,7 @@ split_status split_lines() {
   input_size = size;
   // A final CR LF ends the last line; no empty line follows it.
   int32_t end = size;
-  if (size >= 2 && data[size - 2] == carriage_return) {
+  if (size >= 2 && data[size - 2] == carriage_return && data[size - 1] == line_feed) {
     data[size - 2] = '\0';
     end = size - 2;
   }

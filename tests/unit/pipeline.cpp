@@ -47,3 +47,29 @@ pipeline_result run_pipeline(const std::string& input, const std::vector<const c
 pipeline_result split_only(const std::string& input) {
   return run(input, {}, false);
 }
+
+pipeline_result reference_split(std::string input) {
+  pipeline_result r{split_status::ok, {}, {}};
+  if (!input.empty() && input.back() == '\x1a') {
+    input.pop_back();
+  }
+  if (input.find('\0') != std::string::npos) {
+    r.split = split_status::nul_byte;
+    return r;
+  }
+  size_t start = 0;
+  for (size_t i = 0; i + 1 < input.size(); ++i) {
+    if (input[i] == '\r' && input[i + 1] == '\n') {
+      r.lines.push_back(input.substr(start, i - start));
+      start = i + 2;
+      ++i;
+    }
+  }
+  if (start < input.size() || r.lines.empty()) {
+    r.lines.push_back(input.substr(start));
+  }
+  if (r.lines.size() > static_cast<size_t>(line_table_capacity)) {
+    r = {split_status::too_many_lines, {}, {}};
+  }
+  return r;
+}
