@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/platform_defaults.h"
 
@@ -36,9 +38,10 @@ int posix_open_read(const char* name) {
   return open_retrying(name, O_RDONLY | O_NONBLOCK);
 }
 
-// A FIFO waits for its reader here, as for any other program writing to it.
+// A FIFO waits for its reader here, as for any other program writing to it. A regular file
+// (reached through /dev/stdout, say) is written from its start and ends where the output does.
 int posix_open_write(const char* name) {
-  return open_retrying(name, O_WRONLY | O_NOCTTY);
+  return open_retrying(name, O_WRONLY | O_NOCTTY | O_TRUNC);
 }
 
 int posix_create_new(const char* name) {
@@ -94,6 +97,39 @@ bool posix_remove(const char* name) {
   return ::unlink(name) == 0;
 }
 
+// Owner and group first: a change of owner clears the set-id bits that the mode then restores.
+bool posix_copy_access(const char* from, int fd) {
+  struct stat st;
+  if (::stat(from, &st) != 0) {
+    return false;
+  }
+  if (::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    return false;
+  }
+  return ::fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+bool posix_path_taken(const char* name) {
+  struct stat st;
+  return ::lstat(name, &st) == 0 || errno != ENOENT;
+}
+
+// True for a directory under /dev or /proc, whose files are devices and views of processes.
+bool system_directory(const std::string& directory) {
+  char resolved[PATH_MAX];
+  if (::realpath(directory.empty() ? "." : directory.c_str(), resolved) == nullptr) {
+    return false;
+  }
+  for (const char* root : {"/dev", "/proc"}) {
+    size_t length = std::strlen(root);
+    if (std::strncmp(resolved, root, length) == 0 &&
+        (resolved[length] == '\0' || resolved[length] == '/')) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void set_default_file_calls(platform_calls& calls) {
@@ -108,6 +144,8 @@ void set_default_file_calls(platform_calls& calls) {
   calls.file_close = posix_close;
   calls.file_rename = posix_rename;
   calls.file_remove = posix_remove;
+  calls.file_copy_access = posix_copy_access;
+  calls.path_taken = posix_path_taken;
 }
 
 void platform_guard_standard_streams() {
@@ -132,4 +170,36 @@ bool platform_windows_paths() {
 
 size_t platform_max_path() {
   return PATH_MAX;
+}
+
+size_t platform_directory_length(const char* name) {
+  const char* slash = std::strrchr(name, '/');
+  return slash == nullptr ? 0 : static_cast<size_t>(slash - name) + 1;
+}
+
+name_target platform_follow_links(const char* name, std::string* final_name) {
+  // As many links as the system itself follows before it gives up.
+  constexpr int most_links = 40;
+  std::string path = name;
+  for (int links = 0; links <= most_links; ++links) {
+    if (system_directory(path.substr(0, platform_directory_length(path.c_str())))) {
+      return name_target::system;
+    }
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      *final_name = path;
+      return name_target::plain;
+    }
+    char target[PATH_MAX];
+    ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (length <= 0) {
+      *final_name = path;
+      return name_target::plain;
+    }
+    target[length] = '\0';
+    // A relative target is read from the link's own directory.
+    path = target[0] == '/' ? std::string(target)
+                            : path.substr(0, platform_directory_length(path.c_str())) + target;
+  }
+  return name_target::loop;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/platform_defaults.h"
+#include "sort/sjis.h"
 
 namespace {
 
@@ -99,6 +100,31 @@ bool win_remove(const char* name) {
   return DeleteFileA(name) != 0;
 }
 
+// The attributes that say who sees the file (hidden, system) and how it is kept; the new file
+// takes the directory's security descriptor, as any new file does.
+bool win_copy_access(const char* from, int fd) {
+  DWORD attributes = GetFileAttributesA(from);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  FILE_BASIC_INFO info{};  // times of zero are left as they are
+  info.FileAttributes = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (info.FileAttributes == 0) {
+    return true;  // zero would mean "unchanged", and a new file has none of them
+  }
+  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != 0;
+}
+
+bool win_path_taken(const char* name) {
+  if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) {
+    return true;
+  }
+  DWORD error = GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 void set_default_file_calls(platform_calls& calls) {
@@ -113,6 +139,8 @@ void set_default_file_calls(platform_calls& calls) {
   calls.file_close = win_close;
   calls.file_rename = win_rename;
   calls.file_remove = win_remove;
+  calls.file_copy_access = win_copy_access;
+  calls.path_taken = win_path_taken;
 }
 
 void platform_guard_standard_streams() {
@@ -137,4 +165,22 @@ bool platform_windows_paths() {
 
 size_t platform_max_path() {
   return MAX_PATH;
+}
+
+size_t platform_directory_length(const char* name) {
+  const char* last = sjis_find_last_char(name, '/');
+  const char* backslash = sjis_find_last_char(name, '\\');
+  if (backslash != nullptr && (last == nullptr || backslash > last)) {
+    last = backslash;
+  }
+  if (last == nullptr) {
+    last = sjis_find_first_char(name, ':');
+  }
+  return last == nullptr ? 0 : static_cast<size_t>(last - name) + 1;
+}
+
+// The name is opened as it is: the system resolves what it names.
+name_target platform_follow_links(const char* name, std::string* final_name) {
+  *final_name = name;
+  return name_target::plain;
 }

@@ -1,19 +1,13 @@
-// The interrupt guard, with the C runtime's signals (the same on Windows and elsewhere).
+// The interrupt guard: POSIX signals here, the C runtime's signals on Windows.
 #include "platform/interrupt_guard.h"
 
 #include <csignal>
+#include <iterator>
+#include <vector>
 
 namespace {
 
-#ifdef SIGBREAK
-constexpr int guarded_signals[] = {SIGINT, SIGTERM, SIGBREAK};
-#else
-constexpr int guarded_signals[] = {SIGINT, SIGTERM, SIGHUP};
-#endif
-constexpr int guarded_count = sizeof guarded_signals / sizeof guarded_signals[0];
-
 volatile std::sig_atomic_t noted_signal = 0;
-void (*previous[guarded_count])(int);
 bool active = false;
 
 extern "C" void note_signal(int signal_number) {
@@ -22,23 +16,28 @@ extern "C" void note_signal(int signal_number) {
 
 }  // namespace
 
+#ifdef _WIN32
+
+namespace {
+
+constexpr int guarded_signals[] = {SIGINT, SIGTERM, SIGBREAK};
+void (*previous[std::size(guarded_signals)])(int);
+
+}  // namespace
+
 void interrupt_guard_begin() {
   noted_signal = 0;
-  for (int i = 0; i < guarded_count; ++i) {
+  for (size_t i = 0; i < std::size(guarded_signals); ++i) {
     previous[i] = std::signal(guarded_signals[i], note_signal);
   }
   active = true;
-}
-
-bool interrupt_requested() {
-  return noted_signal != 0;
 }
 
 void interrupt_guard_end() {
   if (!active) {
     return;
   }
-  for (int i = 0; i < guarded_count; ++i) {
+  for (size_t i = 0; i < std::size(guarded_signals); ++i) {
     std::signal(guarded_signals[i], previous[i] == SIG_ERR ? SIG_DFL : previous[i]);
   }
   active = false;
@@ -47,4 +46,94 @@ void interrupt_guard_end() {
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
   }
+}
+
+#else
+
+namespace {
+
+struct guarded_signal {
+  int number;
+  struct sigaction previous;
+};
+std::vector<guarded_signal> guarded;
+
+// Every signal that can be caught and whose default ends the process, but those that report a
+// fault of the program itself (a bad address, instruction or division), which must not be
+// waited out. SIGXFSZ is ignored instead: a file-size limit then fails the write.
+std::vector<int> terminating_signals() {
+  std::vector<int> numbers = {SIGHUP,  SIGINT,  SIGQUIT,   SIGPIPE, SIGALRM, SIGTERM,
+                              SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU};
+#ifdef SIGPOLL
+  numbers.push_back(SIGPOLL);
+#endif
+#ifdef SIGPWR
+  numbers.push_back(SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+  numbers.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+  for (int n = SIGRTMIN; n <= SIGRTMAX; ++n) {
+    numbers.push_back(n);
+  }
+#endif
+  return numbers;
+}
+
+void install(int number, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigfillset(&action.sa_mask);
+  guarded_signal entry{number, {}};
+  if (sigaction(number, nullptr, &entry.previous) != 0) {
+    return;
+  }
+  // A signal the caller chose to ignore (nohup, say) stays ignored.
+  if (entry.previous.sa_handler == SIG_IGN) {
+    return;
+  }
+  if (sigaction(number, &action, nullptr) == 0) {
+    guarded.push_back(entry);
+  }
+}
+
+}  // namespace
+
+void interrupt_guard_begin() {
+  noted_signal = 0;
+  guarded.clear();
+  for (int number : terminating_signals()) {
+    install(number, note_signal);
+  }
+  install(SIGXFSZ, SIG_IGN);
+  active = true;
+}
+
+void interrupt_guard_end() {
+  if (!active) {
+    return;
+  }
+  for (const guarded_signal& entry : guarded) {
+    sigaction(entry.number, &entry.previous, nullptr);
+  }
+  guarded.clear();
+  active = false;
+  int signal_number = noted_signal;
+  if (signal_number != 0) {
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigaction(signal_number, &fallback, nullptr);
+    sigset_t just_this;
+    sigemptyset(&just_this);
+    sigaddset(&just_this, signal_number);
+    sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
+    raise(signal_number);
+  }
+}
+
+#endif
+
+bool interrupt_requested() {
+  return noted_signal != 0;
 }

@@ -1,8 +1,10 @@
 // Lets an interrupted write clean up before the process ends.
 #pragma once
 
-// From now until interrupt_guard_end, SIGINT and SIGTERM (and Ctrl-C, Ctrl-Break on Windows)
-// are only noted, so that the writer can remove its temporary file first.
+// From now until interrupt_guard_end, the signals that would end the process (Ctrl-C and
+// Ctrl-Break on Windows) are only noted, so that the writer can remove its temporary file
+// first; SIGXFSZ is ignored, so that a file-size limit fails the write. Signals the caller had
+// set to be ignored stay ignored.
 void interrupt_guard_begin();
 
 // True once one of the guarded signals has arrived.

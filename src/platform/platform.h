@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define VELATR_WINAPI __stdcall
@@ -86,6 +87,11 @@ struct platform_calls {
   bool (*file_close)(int fd);
   bool (*file_rename)(const char* from, const char* to);  // replaces `to`
   bool (*file_remove)(const char* name);
+  // Gives the open file `fd` the access of the file `from` (permission bits, and where the
+  // caller may, owner and group), so that replacing a file exposes nothing.
+  bool (*file_copy_access)(const char* from, int fd);
+  // True when the name itself is taken, whatever it is: a dangling link too.
+  bool (*path_taken)(const char* name);
 };
 
 extern platform_calls platform;
@@ -105,6 +111,21 @@ unsigned platform_process_id();
 
 // True where file names use the Windows rules (backslash, drive colon).
 bool platform_windows_paths();
+
+// Length of the directory part of `name`, its last separator included; 0 when it has none.
+// Windows names are read as Shift-JIS characters; elsewhere a name is bytes and "/" the only
+// separator.
+size_t platform_directory_length(const char* name);
+
+// What an output name finally names.
+enum class name_target {
+  plain,   // `final_name` is the file itself, or what the links of its last part lead to
+  system,  // under /dev or /proc, on the way or at the end: open the name itself, never replace
+  loop,    // links that lead nowhere in the end
+};
+
+// Follows the symbolic links of the last part of `name`, as opening it would.
+name_target platform_follow_links(const char* name, std::string* final_name);
 
 // The longest path the system's calls take, with its NUL (MAX_PATH on Windows).
 size_t platform_max_path();

@@ -23,17 +23,14 @@ char separator() {
   return platform_windows_paths() ? '\\' : '/';
 }
 
-// The directory part of an output name: up to its last separator, or on Windows up to a drive
-// colon; the current directory when there is neither.
+// The directory part of an output name, where its temporary file goes too; the current
+// directory when it has none.
 std::string output_directory(const char* name) {
-  const char* cut = sjis_find_last_char(name, static_cast<unsigned char>(separator()));
-  if (cut == nullptr && platform_windows_paths()) {
-    cut = sjis_find_first_char(name, ':');
-  }
-  if (cut == nullptr) {
+  size_t length = platform_directory_length(name);
+  if (length == 0) {
     return platform_windows_paths() ? ".\\" : "./";
   }
-  return std::string(name, static_cast<size_t>(cut - name) + 1);
+  return std::string(name, length);
 }
 
 // \\server\share\ from a network name, when both its backslashes are there.
@@ -187,7 +184,12 @@ double disk_free_bytes(const char* directory) {
 bool check_output_space(const char* output_name, int32_t input_size) {
   double free_bytes = -1.0;
   if (std::strlen(output_name) < output_name_limit()) {
-    free_bytes = disk_free_bytes(output_directory(output_name).c_str());
+    // Measured where the output will be written: where its links lead.
+    std::string target;
+    if (platform_follow_links(output_name, &target) != name_target::plain) {
+      target = output_name;
+    }
+    free_bytes = disk_free_bytes(output_directory(target.c_str()).c_str());
   }
   char number[number_buffer_size];
   con_printf("Disk Free %s (KB)\n",

@@ -85,8 +85,14 @@ read_status read_input(int fd) {
     }
     got += static_cast<size_t>(n);
   }
+  // The stated size may lie (a file of /proc, one that grew while read): the end must be here.
+  char past_end;
+  bool at_end = got == wanted && platform.file_read(fd, &past_end, 1) == 0;
   platform.file_close(fd);
-  return got == wanted ? read_status::ok : read_status::short_read;
+  if (got != wanted) {
+    return read_status::short_read;
+  }
+  return at_end ? read_status::ok : read_status::larger_than_stated;
 }
 
 namespace {

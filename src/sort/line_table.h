@@ -24,7 +24,7 @@ extern int32_t input_size;
 constexpr size_t buffer_slack = 128;
 
 enum class buffer_status { ok, text_failed, spare_failed };
-enum class read_status { ok, short_read };
+enum class read_status { ok, short_read, larger_than_stated };
 enum class split_status { ok, too_many_lines, nul_byte };
 
 // Allocates both buffers for `size` bytes of data; reports which allocation failed.
@@ -33,7 +33,8 @@ buffer_status allocate_buffers(int32_t size);
 // Frees both buffers (the program leaves that to its exit; tests and tools call it).
 void release_buffers();
 
-// Reads input_size bytes from `fd` into the text buffer and closes it.
+// Reads input_size bytes from `fd` into the text buffer, makes sure the file ends there, and
+// closes it.
 read_status read_input(int fd);
 
 // Prepares the data end and fills line_table; lowers input_size for a trailing Ctrl-Z.

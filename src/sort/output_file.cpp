@@ -13,21 +13,6 @@ namespace {
 
 constexpr unsigned create_attempts = 100;
 
-// Length of the directory part of `name`, separator included; 0 when it has none.
-size_t directory_length(const char* name) {
-  const char* last = sjis_find_last_char(name, '/');
-  if (platform_windows_paths()) {
-    const char* backslash = sjis_find_last_char(name, '\\');
-    if (backslash != nullptr && (last == nullptr || backslash > last)) {
-      last = backslash;
-    }
-    if (last == nullptr) {
-      last = sjis_find_first_char(name, ':');
-    }
-  }
-  return last == nullptr ? 0 : static_cast<size_t>(last - name) + 1;
-}
-
 // Writes all of `bytes`, in as many calls as the system needs; stops early when interrupted.
 bool write_all(int fd, const char* bytes, size_t count) {
   // One call moves at most about 2 GiB on Linux; pieces also bound how long an interrupt waits.
@@ -67,7 +52,7 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
   for (unsigned attempt = 0; attempt < create_attempts && fd < 0; ++attempt) {
     temporary_name_for(name, attempt, temporary.data(), temporary.size());
     fd = platform.file_create_new(temporary.c_str());
-    if (fd < 0 && platform.path_status(temporary.c_str()).kind == file_kind::missing) {
+    if (fd < 0 && !platform.path_taken(temporary.c_str())) {
       break;  // not a name clash: the directory will not take the file
     }
   }
@@ -75,13 +60,17 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
     interrupt_guard_end();
     return cannot_create;
   }
-  bool written = write_all(fd, bytes, count);
+  // The new file is as private as the old one before any of the data is in it.
+  bool same_access = !replaces || platform.file_copy_access(name, fd);
+  bool written = same_access && write_all(fd, bytes, count);
   // A replaced file must be on the disk before the old one goes.
   bool flushed = written && (!replaces || platform.file_flush(fd));
   bool closed = platform.file_close(fd);
   write_status status = write_status::ok;
   // An interrupt before the rename keeps the old output: the new one is given up.
-  if (!(written && flushed && closed) || interrupt_requested()) {
+  if (!same_access) {
+    status = write_status::remove_failed;
+  } else if (!(written && flushed && closed) || interrupt_requested()) {
     status = write_status::write_failed;
   } else if (!platform.file_rename(temporary.c_str(), name)) {
     status = replaces ? write_status::remove_failed : write_status::open_failed;
@@ -96,25 +85,37 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
 }  // namespace
 
 void temporary_name_for(const char* name, unsigned attempt, char* out, size_t out_size) {
-  size_t directory = directory_length(name);
+  size_t directory = platform_directory_length(name);
   std::snprintf(out, out_size, "%.*s.velatr-%u-%u.tmp", static_cast<int>(directory), name,
                 platform_process_id(), attempt);
 }
 
 write_status write_output(const char* name, const char* bytes, size_t count) {
-  file_info existing = platform.path_status(name);
+  std::string target;
+  switch (platform_follow_links(name, &target)) {
+    case name_target::loop:
+      return write_status::open_failed;
+    case name_target::system:
+      if (platform.path_status(name).kind == file_kind::directory) {
+        return write_status::open_failed;
+      }
+      return write_in_place(name, bytes, count);
+    case name_target::plain:
+      break;
+  }
+  file_info existing = platform.path_status(target.c_str());
   switch (existing.kind) {
     case file_kind::directory:
       return write_status::open_failed;
     case file_kind::other:
-      return write_in_place(name, bytes, count);
+      return write_in_place(target.c_str(), bytes, count);
     case file_kind::regular:
       if (existing.read_only) {
         return write_status::remove_failed;
       }
-      return write_replacing(name, true, bytes, count);
+      return write_replacing(target.c_str(), true, bytes, count);
     case file_kind::missing:
       break;
   }
-  return write_replacing(name, false, bytes, count);
+  return write_replacing(target.c_str(), false, bytes, count);
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // True for the fixed set of lead bytes, 0x81 to 0x9F and 0xE0 to 0xFC.
-constexpr bool sjis_is_lead_byte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+constexpr bool sjis_is_lead_byte(unsigned char value) {
+  return (value >= 0x81 && value <= 0x9F) || (value >= 0xE0 && value <= 0xFC);
 }
 
 // Reads the character at `position` into `code` (0 at the end, also for a lead byte right

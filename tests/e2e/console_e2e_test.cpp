@@ -19,7 +19,7 @@ std::vector<std::string> terminal_command(const std::string& program, bool emula
   if (emulated) {
     command = {"env", "LANG=ja_JP.UTF-8"};
     for (const char* name :
-         {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "QEMU_LD_PREFIX", "GCONV_PATH"}) {
+         {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "QEMU_LD_PREFIX", "QEMU_SET_ENV"}) {
       if (const char* value = std::getenv(name)) {
         command.push_back(std::string(name) + "=" + value);
       }

@@ -50,11 +50,13 @@ pid_t start_command(const std::vector<std::string>& command, const std::string& 
   }
   int null_in = open("/dev/null", O_RDONLY);
   int null_out = open("/dev/null", O_WRONLY);
-  int error = options.error_file.empty()
-                  ? null_out
-                  : open(options.error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  auto file_or_null = [null_out](const std::string& name) {
+    return name.empty() ? null_out : open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  };
+  int output = file_or_null(options.output_file);
+  int error = file_or_null(options.error_file);
   dup2(null_in, 0);
-  dup2(null_out, 1);
+  dup2(output, 1);
   dup2(error, 2);
   for (int fd = 3; fd < 64; ++fd) {
     close(fd);
@@ -64,8 +66,13 @@ pid_t start_command(const std::vector<std::string>& command, const std::string& 
     close(1);
     close(2);
   }
+  for (int number : options.ignored_signals) {
+    signal(number, SIG_IGN);
+  }
+  if (options.before_start) {
+    options.before_start();
+  }
   if (options.file_size_limit >= 0) {
-    signal(SIGXFSZ, SIG_IGN);
     struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
                            static_cast<rlim_t>(options.file_size_limit)};
     setrlimit(RLIMIT_FSIZE, &limit);

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,12 @@ int run_program(const std::vector<std::string>& arguments, const std::string& di
 
 struct run_options {
   std::string error_file;               // standard error's file (the null device when empty)
+  std::string output_file;              // standard output's file (the null device when empty)
   bool close_standard_streams = false;  // start with descriptors 0, 1 and 2 closed
-  long file_size_limit = -1;            // bytes (RLIMIT_FSIZE), with SIGXFSZ ignored
+  long file_size_limit = -1;            // bytes (RLIMIT_FSIZE); SIGXFSZ keeps its default
+  std::vector<int> ignored_signals;     // set to be ignored, as nohup does
+  std::function<void()> before_start;   // run in the new process, in `directory`, before it
+                                        // becomes the program (same process id)
 };
 
 struct run_outcome {

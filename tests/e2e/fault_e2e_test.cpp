@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "e2e/e2e_support.h"
 
@@ -116,13 +117,16 @@ TEST_F(FaultE2e, DiskFullWhileWriting) {
   EXPECT_EQ(files(), before);
 }
 
-// A file-size limit hit part way, with SIGXFSZ ignored, is a failed write.
+// A file-size limit hit part way is a failed write, though SIGXFSZ would end the process.
 TEST_F(FaultE2e, FileSizeLimitHitPartWay) {
   const std::string input = numbered_lines(20000);
   dir_.write("in.txt", input);
   dir_.write("out.txt", "the old output\r\n");
   run_options options;
   options.file_size_limit = 100000;
+  if (program_is_windows()) {
+    options.ignored_signals = {SIGXFSZ};  // Wine itself would be ended by it
+  }
   run_outcome outcome = run_program_with({"in.txt", "out.txt", "/X"}, dir_.path(), options);
   EXPECT_EQ(outcome.signal, 0);
   EXPECT_EQ(outcome.status, 1);
@@ -163,8 +167,21 @@ TEST_F(FaultE2e, HugeInputsAreRefusedWithoutTheirMemory) {
   }
 }
 
-// SIGINT or SIGTERM while the output is written: the old output survives and the temporary
-// file is removed. The signal is sent once the temporary file appears.
+// Starts the program on in.txt and sends `signal_number` once its temporary file appears.
+run_outcome signal_during_the_write(const temp_directory& dir, int signal_number,
+                                    const run_options& options) {
+  pid_t child = start_command(program_command({"in.txt", "out.txt", "/X"}), dir.path(), options);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!has_temporary_file(dir.path()) && std::chrono::steady_clock::now() < deadline &&
+         waitpid(child, nullptr, WNOHANG) == 0) {
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  kill(child, signal_number);
+  return wait_command(child);
+}
+
+// Any signal that would end the process, while the output is written: the old output survives,
+// the temporary file is removed, and the process ends by that signal.
 TEST_F(FaultE2e, SignalsDuringTheWrite) {
   if (program_is_windows()) {
     GTEST_SKIP() << "POSIX signals";
@@ -172,19 +189,18 @@ TEST_F(FaultE2e, SignalsDuringTheWrite) {
   const std::string input = numbered_lines(3000000);  // long enough a write to be caught
   dir_.write("in.txt", input);
   const std::string sorted = sorted_by_program(dir_, input);
-  for (int signal_number : {SIGINT, SIGTERM}) {
+  std::vector<int> signals = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE,
+                              SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU};
+  // User-mode emulators keep the host's real-time signals for themselves.
+  if (program_emulator().empty()) {
+    signals.push_back(SIGRTMIN + 1);
+  }
+  for (int signal_number : signals) {
     int interrupted = 0;
     for (int attempt = 0; attempt < 8 && interrupted == 0; ++attempt) {
       dir_.write("out.txt", "the old output\r\n");
-      pid_t child = start_command(program_command({"in.txt", "out.txt", "/X"}), dir_.path(), {});
-      auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-      while (!has_temporary_file(dir_.path()) && std::chrono::steady_clock::now() < deadline &&
-             waitpid(child, nullptr, WNOHANG) == 0) {
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-      }
-      kill(child, signal_number);
-      run_outcome outcome = wait_command(child);
-      EXPECT_FALSE(has_temporary_file(dir_.path()));
+      run_outcome outcome = signal_during_the_write(dir_, signal_number, {});
+      EXPECT_FALSE(has_temporary_file(dir_.path())) << signal_number;
       EXPECT_EQ(dir_.read("in.txt"), input);
       std::string output = dir_.read("out.txt");
       if (output == "the old output\r\n") {
@@ -192,11 +208,28 @@ TEST_F(FaultE2e, SignalsDuringTheWrite) {
         ++interrupted;
       } else {
         // The output was replaced before the signal came: then it is whole.
-        EXPECT_EQ(output, sorted);
+        EXPECT_EQ(output, sorted) << signal_number;
       }
     }
-    EXPECT_GT(interrupted, 0) << "the signal never arrived during the write";
+    EXPECT_GT(interrupted, 0) << "signal " << signal_number << " never arrived during the write";
   }
+}
+
+// A hang-up the caller ignores (nohup) does not stop the sort.
+TEST_F(FaultE2e, IgnoredHangUpIsStillIgnored) {
+  if (program_is_windows()) {
+    GTEST_SKIP() << "POSIX signals";
+  }
+  const std::string input = numbered_lines(3000000);
+  dir_.write("in.txt", input);
+  const std::string sorted = sorted_by_program(dir_, input);
+  dir_.write("out.txt", "the old output\r\n");
+  run_options nohup;
+  nohup.ignored_signals = {SIGHUP};
+  run_outcome outcome = signal_during_the_write(dir_, SIGHUP, nohup);
+  EXPECT_EQ(outcome.signal, 0);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", sorted}}));
 }
 
 // With the standard streams closed, or standard error full, the sort completes, and no file of

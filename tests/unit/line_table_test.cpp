@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -108,37 +109,48 @@ TEST(SplitLines, TableHoldsFiveMillionAndOneLines) {
 
 namespace {
 
-int64_t stingy_read(int, void* buffer, size_t count) {
-  static bool first = true;
-  if (!first) {
-    first = true;
-    return 0;  // the file ended early
-  }
-  first = false;
-  size_t n = count > 2 ? 2 : count;
-  std::memset(buffer, 'x', n);
-  return static_cast<int64_t>(n);
-}
+// A file of `fake_file_size` bytes of 'y', handed out `fake_piece` bytes a call at most.
+size_t fake_file_size = 0;
+size_t fake_piece = 0;
+size_t fake_offset = 0;
 
-int64_t trickle_read(int, void* buffer, size_t count) {
-  std::memset(buffer, 'y', 1);
-  return count > 0 ? 1 : 0;
+int64_t fake_read(int, void* buffer, size_t count) {
+  size_t n = std::min({count, fake_piece, fake_file_size - fake_offset});
+  std::memset(buffer, 'y', n);
+  fake_offset += n;
+  return static_cast<int64_t>(n);
 }
 
 bool quiet_close(int) {
   return true;
 }
 
-TEST(ReadInput, ShortReadIsReported) {
-  ASSERT_EQ(allocate_buffers(5), buffer_status::ok);
-  platform.file_close = quiet_close;
-  platform.file_read = stingy_read;
-  EXPECT_EQ(read_input(-1), read_status::short_read);
-  platform.file_read = trickle_read;  // many short reads that add up to the whole
-  EXPECT_EQ(read_input(-1), read_status::ok);
-  EXPECT_EQ(std::string(text_buffer, 5), "yyyyy");
-  platform_restore_defaults();
-  release_buffers();
+// Only a file that ends exactly where its stated size says is read whole.
+TEST(ReadInput, FileMustEndAtItsStatedSize) {
+  struct read_case {
+    size_t file_size;
+    size_t piece;
+    read_status expected;
+  };
+  const read_case cases[] = {{5, 5, read_status::ok},
+                             {5, 1, read_status::ok},
+                             {2, 2, read_status::short_read},
+                             {6, 1, read_status::larger_than_stated},
+                             {900, 64, read_status::larger_than_stated}};
+  for (const read_case& c : cases) {
+    ASSERT_EQ(allocate_buffers(5), buffer_status::ok);
+    platform.file_close = quiet_close;
+    platform.file_read = fake_read;
+    fake_file_size = c.file_size;
+    fake_piece = c.piece;
+    fake_offset = 0;
+    EXPECT_EQ(read_input(-1), c.expected) << c.file_size << " " << c.piece;
+    if (c.expected == read_status::ok) {
+      EXPECT_EQ(std::string(text_buffer, 5), "yyyyy");
+    }
+    platform_restore_defaults();
+    release_buffers();
+  }
 }
 
 }  // namespace

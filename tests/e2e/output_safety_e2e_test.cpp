@@ -1,0 +1,183 @@
+// Hostile names and files around the output: non-ASCII directories, permissions, symbolic
+// links, a temporary name already taken, an input whose size lies. After a failure every file
+// is as it was; after success the output holds exactly the input's lines; no temporary remains.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "e2e/e2e_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string input = "b\r\nc\r\na\r\n";
+const std::string sorted = "a\r\nb\r\nc\r\n";
+const std::string old_output = "the old output\r\n";
+
+bool has_temporary_file(const std::string& directory) {
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    if (entry.path().filename().string().rfind(".velatr-", 0) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+class OutputSafetyE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (program_is_windows()) {
+      GTEST_SKIP() << "POSIX names, modes and links";
+    }
+    dir_.write("in.txt", input);
+  }
+  int sort(const std::vector<std::string>& arguments, const run_options& options = {}) {
+    return run_program_with(arguments, dir_.path(), options).status;
+  }
+  temp_directory dir_;
+};
+
+// UTF-8 names are full of bytes that are Shift-JIS lead bytes; "/" after one is still a
+// separator. The temporary file goes in the output's own directory: a file system of its own
+// (as root), or the only writable place when the current directory is not.
+TEST_F(OutputSafetyE2e, NonAsciiDirectoryNames) {
+  for (const std::string name : {"語", "я", "あ", "\xe3\x81\x8c"}) {
+    SCOPED_TRACE(name);
+    fs::create_directory(dir_.file(name));
+    bool mounted =
+        running_as_root() && mount("tmpfs", dir_.file(name).c_str(), "tmpfs", 0, "size=1m") == 0;
+    if (!mounted) {
+      fs::permissions(dir_.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    EXPECT_EQ(sort({"in.txt", name + "/out.txt"}), 0);
+    EXPECT_EQ(dir_.read(name + "/out.txt"), sorted);
+    EXPECT_FALSE(has_temporary_file(dir_.file(name)));
+    EXPECT_FALSE(has_temporary_file(dir_.path()));
+    if (mounted) {
+      umount(dir_.file(name).c_str());
+    }
+    fs::permissions(dir_.path(), fs::perms::owner_all);
+  }
+}
+
+// A replaced output, or the input sorted in place, keeps its permission bits (and, as root,
+// its owner and group): private data stays private.
+TEST_F(OutputSafetyE2e, ReplacedFilesKeepTheirAccess) {
+  for (fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                         fs::perms::owner_all | fs::perms::group_read}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    dir_.write("out.txt", old_output);
+    dir_.write("self.txt", input);
+    fs::permissions(dir_.file("out.txt"), mode);
+    fs::permissions(dir_.file("self.txt"), mode);
+    if (running_as_root()) {
+      ASSERT_EQ(chown(dir_.file("out.txt").c_str(), 1234, 5678), 0);
+    }
+    EXPECT_EQ(sort({"in.txt", "out.txt", "/X"}), 0);
+    EXPECT_EQ(sort({"self.txt", "self.txt", "/X"}), 0);
+    for (const char* name : {"out.txt", "self.txt"}) {
+      EXPECT_EQ(fs::status(dir_.file(name)).permissions(), mode) << name;
+      EXPECT_EQ(dir_.read(name), sorted) << name;
+    }
+    struct stat st {};
+    ASSERT_EQ(stat(dir_.file("out.txt").c_str(), &st), 0);
+    if (running_as_root()) {
+      EXPECT_EQ(st.st_uid, 1234u);
+      EXPECT_EQ(st.st_gid, 5678u);
+    } else {
+      EXPECT_EQ(st.st_uid, geteuid());
+    }
+  }
+}
+
+// An output name that is a symbolic link stays one: what it finally leads to gets the output,
+// in that file's own directory; a link to a missing name makes the file it names.
+TEST_F(OutputSafetyE2e, SymbolicLinksStay) {
+  struct link_case {
+    const char* link;
+    const char* leads_to;  // the link's text
+    const char* file;      // the file that gets the output
+  };
+  const link_case cases[] = {
+      {"to-file.txt", "target.txt", "target.txt"},
+      {"to-sub.txt", "sub/target.txt", "sub/target.txt"},
+      {"sub/up.txt", "../up-target.txt", "up-target.txt"},
+      {"chain.txt", "to-file.txt", "target.txt"},
+      {"dangling.txt", "sub/made.txt", "sub/made.txt"},
+  };
+  fs::create_directory(dir_.file("sub"));
+  dir_.write("target.txt", old_output);
+  dir_.write("sub/target.txt", old_output);
+  dir_.write("up-target.txt", old_output);
+  for (const link_case& c : cases) {
+    SCOPED_TRACE(c.link);
+    fs::create_symlink(c.leads_to, dir_.file(c.link));
+  }
+  for (const link_case& c : cases) {
+    SCOPED_TRACE(c.link);
+    dir_.write(c.file, old_output);
+    if (std::string(c.link) == "dangling.txt") {
+      fs::remove(dir_.file(c.file));
+    }
+    EXPECT_EQ(sort({"in.txt", c.link, "/X"}), 0);
+    EXPECT_TRUE(fs::is_symlink(dir_.file(c.link)));
+    EXPECT_EQ(fs::read_symlink(dir_.file(c.link)).string(), c.leads_to);
+    EXPECT_EQ(dir_.read(c.file), sorted);
+  }
+  EXPECT_FALSE(has_temporary_file(dir_.path()));
+  EXPECT_FALSE(has_temporary_file(dir_.file("sub")));
+  // A loop of links names nothing: refused, and both links stay.
+  fs::create_symlink("loop-b.txt", dir_.file("loop-a.txt"));
+  fs::create_symlink("loop-a.txt", dir_.file("loop-b.txt"));
+  EXPECT_EQ(sort({"in.txt", "loop-a.txt", "/X"}), 1);
+  EXPECT_TRUE(fs::is_symlink(dir_.file("loop-a.txt")));
+  EXPECT_TRUE(fs::is_symlink(dir_.file("loop-b.txt")));
+}
+
+// /dev/stdout is written in place: the redirected standard output gets the sort, and the link
+// under /dev is never replaced.
+TEST_F(OutputSafetyE2e, StandardOutputByName) {
+  run_options redirected;
+  redirected.output_file = dir_.file("sorted.txt");
+  EXPECT_EQ(sort({"in.txt", "/dev/stdout", "/X"}, redirected), 0);
+  EXPECT_EQ(dir_.read("sorted.txt"), sorted);
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+  EXPECT_FALSE(has_temporary_file("/dev"));
+}
+
+// A dangling link where the first temporary name would go is a clash like any other: the next
+// name is taken, and the link is left alone.
+TEST_F(OutputSafetyE2e, TemporaryNameTakenByADanglingLink) {
+  dir_.write("out.txt", old_output);
+  run_options options;
+  options.before_start = [] {
+    std::string taken = ".velatr-" + std::to_string(getpid()) + "-0.tmp";
+    if (symlink("nowhere/at/all", taken.c_str()) != 0) {
+      _exit(125);
+    }
+  };
+  EXPECT_EQ(sort({"in.txt", "out.txt", "/X"}, options), 0);
+  EXPECT_EQ(dir_.read("out.txt"), sorted);
+  size_t links = 0;
+  for (const auto& entry : fs::directory_iterator(dir_.path())) {
+    links += entry.is_symlink() ? 1 : 0;
+  }
+  EXPECT_EQ(links, 1u);
+}
+
+// A file larger than its stated size (a view of /proc states 0 bytes, a file may grow while it
+// is read) is a read error: the old output stays.
+TEST_F(OutputSafetyE2e, InputLargerThanItsStatedSize) {
+  dir_.write("out.txt", old_output);
+  EXPECT_EQ(sort({"/proc/self/status", "out.txt", "/X"}), 1);
+  EXPECT_EQ(dir_.read("out.txt"), old_output);
+  EXPECT_FALSE(has_temporary_file(dir_.path()));
+}
+
+}  // namespace
