@@ -1,23 +1,29 @@
 #!/usr/bin/env bash
-# Times velatr against GNU sort (one thread, and both cores), against `cat in > out` and against
-# a copy through user memory (`dd`, as cat copies inside the kernel where it can), on
-# deterministic corpora, with hyperfine in one run; prints the ratios and each command's peak
-# memory. Usage: bash bench/run.sh [CASE...]   (cases: R P D S V E J R/N R/L R/R R/+5 P/N ...)
-# BENCH_RUNS (default 3) sets the runs per command; BENCH_DIR where the corpora are kept.
+# Times velatr against GNU sort (one thread, the same ordering options) and `cat in > out` on
+# deterministic corpora, with hyperfine in one run: warm (after a run of the same command) and
+# cold (right after a helper touched and freed 1 GiB, as after any other work on a machine that
+# hands freed memory back), writing fresh names and, for velatr, replacing an existing output.
+# Prints the ratios, each command's peak memory against velatr's budget (input + 24 bytes a
+# line + 16 MB), and flags a case whose sort phase costs more than 3x R's a line.
+# Usage: bash bench/run.sh [CASE...]   (cases: R P D S V E J L C H F/+12 M/N M/L R/N ... P/R)
+# BENCH_RUNS (default 5) sets the runs per command; BENCH_DIR where the corpora are kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${BENCH_RUNS:-3}
+runs=${BENCH_RUNS:-5}
 data=${BENCH_DIR:-$PWD/build/bench-data}
 cmake --preset default >/dev/null
 cmake --build --preset default >/dev/null
 velatr=$PWD/build/default/src/velatr
 corpus=$PWD/build/default/bench/velatr_corpus
+phases=$PWD/build/default/bench/velatr_phase_times
 mkdir -p "$data"
+# Touches 1 GiB and frees it: what the next command finds is memory the host must hand back.
+chill='python3 -c "bytearray(1) * (1 << 30)"'
 
 cases=("$@")
 if ((${#cases[@]} == 0)); then
-  cases=(R P D S V E J R/N R/L R/R R/+5 P/N P/L P/R P/+5)
+  cases=(R P D S V E J L C H F/+12 M/N M/L R/N R/L R/R R/+5 P/N P/L P/R P/+5)
 fi
 
 # The GNU sort options that order as a velatr switch does.
@@ -26,7 +32,7 @@ gnu_options() {
     "") ;;
     /N | /L) echo "-f" ;;
     /R) echo "-r" ;;
-    /+5) echo "-t "$'\x01'" -k1.5" ;;  # the whole line as one field, from its 5th byte
+    /+*) echo "-t "$'\x01'" -k1.${1#/+}" ;;  # the whole line as one field, from that byte
   esac
 }
 
@@ -35,8 +41,10 @@ peak_kb() {
 }
 
 results=$(mktemp)
-printf '%-6s %9s %9s %9s %9s %9s %7s %7s %7s %7s %7s %9s %9s\n' case velatr gnu-1 gnu-2 cat \
-  copy "/gnu-1" "/gnu-2" "/cat" "/copy" "best/g1" "MB-velatr" "MB-gnu-1" >"$results"
+printf '%-7s %8s %8s %8s %8s %8s %8s %7s %7s %7s %6s %6s %6s %6s %5s %s %s\n' case warm cold \
+  replace gnu-warm gnu-cold cat /gnu-w /gnu-c /cat MB MB-gnu MB-max ns/ln x-R fits flag \
+  >"$results"
+r_ns=""
 for c in "${cases[@]}"; do
   kind=${c%%/*}
   switch=""
@@ -47,31 +55,58 @@ for c in "${cases[@]}"; do
   gnu=$(gnu_options "$switch")
   json=$(mktemp)
   hyperfine -N --warmup 1 --runs "$runs" --export-json "$json" \
-    --prepare "rm -f $out.velatr $out.gnu1 $out.gnu2 $out.cat $out.copy" \
-    -n velatr "$velatr $input $out.velatr /X $switch" \
-    -n gnu-1 "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input" \
-    -n gnu-2 "env LC_ALL=C sort -S 4G $gnu -o $out.gnu2 $input" \
-    -n cat "sh -c 'cat $input > $out.cat'" \
-    -n copy "dd if=$input of=$out.copy bs=1M status=none" >/dev/null
-  rm -f "$out".velatr "$out".gnu1 "$out".gnu2 "$out".cat "$out".copy
+    --prepare "rm -f $out.velatr" \
+    --prepare "sh -c 'rm -f $out.velatr; $chill'" \
+    --prepare "cp $input $out.replace" \
+    --prepare "rm -f $out.gnu" \
+    --prepare "sh -c 'rm -f $out.gnu; $chill'" \
+    --prepare "rm -f $out.cat" \
+    -n warm "$velatr $input $out.velatr /X $switch" \
+    -n cold "$velatr $input $out.velatr /X $switch" \
+    -n replace "$velatr $input $out.replace /X $switch" \
+    -n gnu-warm "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu $input" \
+    -n gnu-cold "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu $input" \
+    -n cat "sh -c 'cat $input > $out.cat'" >/dev/null
+  rm -f "$out".velatr "$out".replace "$out".gnu "$out".cat
   mem_velatr=$(peak_kb "$velatr $input $out.velatr /X $switch")
   rm -f "$out.velatr"
-  mem_gnu=$(peak_kb "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu1 $input")
-  rm -f "$out.gnu1"
-  python3 - "$json" "$c" "$mem_velatr" "$mem_gnu" <<'PY' | tee -a "$results"
-import json, sys
+  mem_gnu=$(peak_kb "env LC_ALL=C sort --parallel=1 -S 4G $gnu -o $out.gnu $input")
+  rm -f "$out.gnu"
+  phase_line=$("$phases" "$input" $switch)
+  for _ in 1 2; do
+    again=$("$phases" "$input" $switch)
+    phase_line=$(printf '%s\n%s\n' "$phase_line" "$again")
+  done
+  python3 - "$json" "$c" "$mem_velatr" "$mem_gnu" "$input" "$phase_line" "${r_ns:-0}" \
+    <<'PY' | tee -a "$results"
+import json, os, re, sys
 runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
-median = {k: r["median"] for k, r in runs.items()}
-best = {k: min(r["times"]) for k, r in runs.items()}
-v, g1, g2, c = median["velatr"], median["gnu-1"], median["gnu-2"], median["cat"]
-d = median["copy"]
-print("%-6s %8.3fs %8.3fs %8.3fs %8.3fs %8.3fs %7.3f %7.3f %7.2f %7.2f %7.3f %9.0f %9.0f" % (
-    sys.argv[2], v, g1, g2, c, d, v / g1, v / g2, v / c, v / d, best["velatr"] / best["gnu-1"],
-    int(sys.argv[3]) / 1024, int(sys.argv[4]) / 1024))
+m = {k: r["median"] for k, r in runs.items()}
+size = os.path.getsize(sys.argv[5])
+sorts, lines = [], 0
+for row in sys.argv[6].splitlines():
+    t = dict((k, int(v)) for k, v in re.findall(r"([a-z]+) (\d+)", row))
+    sorts.append(t["sort"] - t["split"])
+    lines = int(re.search(r"\((\d+) lines\)", row).group(1))
+ns = min(sorts) * 1e6 / lines
+r_ns = float(sys.argv[7]) or ns
+budget = (size + 24 * lines) / 1048576 + 16
+mb, mb_gnu = int(sys.argv[3]) / 1024, int(sys.argv[4]) / 1024
+flag = "SLOW-SORT" if ns > 3 * r_ns else ""
+print("%-7s %7.3fs %7.3fs %7.3fs %7.3fs %7.3fs %7.3fs %7.3f %7.3f %7.2f %6.0f %6.0f %6.0f %6.0f %5.1f %s %s" % (
+    sys.argv[2], m["warm"], m["cold"], m["replace"], m["gnu-warm"], m["gnu-cold"], m["cat"],
+    m["warm"] / m["gnu-warm"], m["cold"] / m["gnu-cold"], m["warm"] / m["cat"], mb, mb_gnu,
+    budget, ns, ns / r_ns, "yes" if mb <= budget else "NO", flag))
 PY
+  if [[ "$c" == R ]]; then
+    r_ns=$(awk '$1 == "R" {print $14}' "$results")
+  fi
   rm -f "$json"
 done
-echo "median seconds of $runs runs each; ratios are velatr's median over the other's, and"
-echo "best/g1 the ratio of the best runs; MB: peak resident memory"
+echo "median seconds of $runs runs each. warm: after a run of the same command; cold: after 1 GiB"
+echo "was touched and freed; replace: velatr over an existing output (warm). /gnu-w, /gnu-c:"
+echo "velatr's median over GNU sort's (one thread), warm and cold; /cat: warm over cat in > out."
+echo "MB: peak resident memory; MB-max: input + 24 B/line + 16 MB; ns/ln: velatr's sort phase a"
+echo "line (best of three), x-R: that over R's; flag: more than 3x R's"
 cat "$results"
 rm -f "$results"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus_lines.h"
 #include "sort/line_table.h"
 #include "sort/run_settings.h"
 #include "unit/pipeline.h"
@@ -108,44 +109,65 @@ std::string random_input(std::mt19937& random) {
   return input;
 }
 
+// The fast sort's lines against the plain sort's: the same lines, in the same order of keys.
+void expect_same_order(const std::string& input, const std::vector<const char*>& mode,
+                       const std::string& name) {
+  std::string label = name + ":";
+  bool fold = false;
+  bool tie_break = false;
+  size_t skip = 0;
+  for (const char* s : mode) {
+    label += std::string(" ") + s;
+    fold = fold || s[1] == 'N' || s[1] == 'L';
+    tie_break = s[1] == 'L' || (tie_break && s[1] != 'N');
+    if (s[1] == '+') {
+      skip = static_cast<size_t>(std::max(0, std::atoi(s + 2) - 1));
+    }
+  }
+  pipeline_result fast = run_pipeline(input, mode);
+  std::vector<std::string> plain = plain_sort(input, mode);
+  ASSERT_EQ(fast.lines.size(), plain.size()) << label;
+  size_t mismatch = plain.size();
+  for (size_t i = 0; i < plain.size() && mismatch == plain.size(); ++i) {
+    if (order_key(fast.lines[i], skip, fold, tie_break) !=
+        order_key(plain[i], skip, fold, tie_break)) {
+      mismatch = i;
+    }
+  }
+  EXPECT_EQ(mismatch, plain.size())
+      << label << ": '" << fast.lines[mismatch] << "' where '" << plain[mismatch] << "'";
+  std::vector<std::string> a = fast.lines;
+  std::vector<std::string> b = plain;
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  EXPECT_EQ(a, b) << label;
+}
+
+const std::vector<std::vector<const char*>> modes = {
+    {},      {"/R"},        {"/N"},        {"/L"},        {"/N", "/R"},        {"/L", "/R"},
+    {"/+2"}, {"/+5", "/R"}, {"/+3", "/N"}, {"/+2", "/L"}, {"/+4", "/L", "/R"}, {"/+40"},
+    {"/+12"}};
+
 TEST(SortDifferential, FastSortMatchesThePlainSort) {
-  const std::vector<std::vector<const char*>> modes = {
-      {},      {"/R"},        {"/N"},        {"/L"},        {"/N", "/R"},        {"/L", "/R"},
-      {"/+2"}, {"/+5", "/R"}, {"/+3", "/N"}, {"/+2", "/L"}, {"/+4", "/L", "/R"}, {"/+40"},
-  };
   std::mt19937 random(20261209);
   for (int round = 0; round < 60; ++round) {
     std::string input = random_input(random);
     for (const std::vector<const char*>& mode : modes) {
-      std::string label = "round " + std::to_string(round) + ":";
-      bool fold = false;
-      bool tie_break = false;
-      size_t skip = 0;
-      for (const char* s : mode) {
-        label += std::string(" ") + s;
-        fold = fold || s[1] == 'N' || s[1] == 'L';
-        tie_break = s[1] == 'L' || (tie_break && s[1] != 'N');
-        if (s[1] == '+') {
-          skip = static_cast<size_t>(std::max(0, std::atoi(s + 2) - 1));
-        }
-      }
-      pipeline_result fast = run_pipeline(input, mode);
-      std::vector<std::string> plain = plain_sort(input, mode);
-      ASSERT_EQ(fast.lines.size(), plain.size()) << label;
-      size_t mismatch = plain.size();
-      for (size_t i = 0; i < plain.size() && mismatch == plain.size(); ++i) {
-        if (order_key(fast.lines[i], skip, fold, tie_break) !=
-            order_key(plain[i], skip, fold, tie_break)) {
-          mismatch = i;
-        }
-      }
-      EXPECT_EQ(mismatch, plain.size())
-          << label << ": '" << fast.lines[mismatch] << "' where '" << plain[mismatch] << "'";
-      std::vector<std::string> a = fast.lines;
-      std::vector<std::string> b = plain;
-      std::sort(a.begin(), a.end());
-      std::sort(b.begin(), b.end());
-      EXPECT_EQ(a, b) << label;
+      expect_same_order(input, mode, "round " + std::to_string(round));
+    }
+  }
+}
+
+// The benchmark's corpora, at small sizes: logs, source code, duplicates, keyed records, mixed
+// case, paths, presorted and reversed input.
+TEST(SortDifferential, CorporaSortAsThePlainSort) {
+  for (const corpus_kind& kind : corpus_kinds()) {
+    std::string input;
+    for (const std::string& line : corpus_lines(kind.name, 4000)) {
+      input += line + "\r\n";
+    }
+    for (const std::vector<const char*>& mode : modes) {
+      expect_same_order(input, mode, std::string("corpus ") + kind.name);
     }
   }
 }
