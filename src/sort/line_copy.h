@@ -16,13 +16,14 @@
 constexpr size_t line_copy_overrun = 64;
 
 // copy_line, eight bytes at a time (where SSE2 is missing).
-inline size_t copy_line_words(char* to, const char* from) {
-  for (size_t n = 0;; n += 8) {
+inline size_t copy_line_words(char* to, const char* from, size_t room, bool* ended) {
+  for (size_t n = 0; n < room; n += 8) {
     uint64_t w;
     std::memcpy(&w, from + n, sizeof w);
     std::memcpy(to + n, &w, sizeof w);
     uint64_t zeros = zero_byte_highs(w);
     if (zeros != 0) {
+      *ended = true;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
       return n + static_cast<size_t>(__builtin_clzll(zeros) / 8);
 #else
@@ -30,16 +31,19 @@ inline size_t copy_line_words(char* to, const char* from) {
 #endif
     }
   }
+  *ended = false;
+  return room;
 }
 
-// Copies the line at `from` up to its NUL to `to` and returns its length. The chunk that holds
-// the NUL is copied whole, so bytes after the line at `to` are overwritten (the caller writes
-// the line end over them).
-inline size_t copy_line(char* to, const char* from) {
+// Copies the line at `from` to `to` up to its NUL, or at least `room` bytes of it, in whole
+// chunks; returns how many bytes of it were copied: all of it when `ended` is set (its end lay in
+// a chunk copied), else `room`. Up to line_copy_overrun bytes past those counted are overwritten
+// at `to` (the caller writes the line end, or the next piece, over them).
+inline size_t copy_line(char* to, const char* from, size_t room, bool* ended) {
 #if defined(__SSE2__)
   // Sixty-four bytes a step: most lines take one, with no branch on their length.
   const __m128i zero = _mm_setzero_si128();
-  for (size_t n = 0;; n += 64) {
+  for (size_t n = 0; n < room; n += 64) {
     uint64_t nuls = 0;
     for (int k = 0; k < 4; ++k) {
       __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + n + 16 * k));
@@ -48,10 +52,13 @@ inline size_t copy_line(char* to, const char* from) {
       nuls |= mask << (16 * k);
     }
     if (nuls != 0) {
+      *ended = true;
       return n + static_cast<size_t>(__builtin_ctzll(nuls));
     }
   }
+  *ended = false;
+  return room;
 #else
-  return copy_line_words(to, from);
+  return copy_line_words(to, from, room, ended);
 #endif
 }

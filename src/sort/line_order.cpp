@@ -64,19 +64,37 @@ void sort_by_comparators(char** table, int32_t count) {
   std::qsort(table, static_cast<size_t>(count), sizeof table[0], entry_compare);
 }
 
-}  // namespace
-
-// Records are made from the table as the split left it, in text order, so the lengths come
-// from the neighbours; the column skip then moves each key's start, not the table.
-void order_lines(char** table, int32_t count, int32_t size) {
-  size_t data_bytes = static_cast<size_t>(size) + 1;  // with the NUL after the data
+// The qsort of the pointers by the comparators, when there is no room for the records: the keys
+// are folded in the text over an unfolded copy in the spare buffer, where the tie-break of
+// compare_folded_then_exact finds it, and the text is restored after.
+void sort_by_comparators_in_place(char** table, int32_t count, size_t data_bytes) {
   if (fold_case) {
     copy_and_fold(text_buffer, spare_buffer, data_bytes);
   }
-  // The records live in the spare buffer when it is free and large enough: its pages, touched
-  // once here, are the ones the output is assembled in next.
+  sort_by_comparators(table, count);
+  if (fold_case) {
+    std::memcpy(text_buffer, spare_buffer, data_bytes);
+  }
+}
+
+key_case case_of_keys() {
+  if (!fold_case) {
+    return key_case::exact;
+  }
+  return line_compare == compare_folded_then_exact ? key_case::folded_then_exact : key_case::folded;
+}
+
+}  // namespace
+
+// Records are made from the table as the split left it, in text order, so the lengths come
+// from the neighbours; the column skip then moves each key's start, not the table. The keys are
+// folded as the sort reads them: the text is never copied.
+void order_lines(char** table, int32_t count, int32_t size) {
+  size_t data_bytes = static_cast<size_t>(size) + 1;  // with the NUL after the data
+  // The records live in the spare buffer when it is large enough: only their pages of it are
+  // ever touched.
   size_t record_bytes = static_cast<size_t>(count) * sizeof(line_record);
-  bool in_spare = !fold_case && record_bytes + alignof(line_record) <= data_bytes;
+  bool in_spare = record_bytes + alignof(line_record) <= data_bytes;
   line_record* records = nullptr;
   if (count > 1 && in_spare) {
     uintptr_t aligned = (reinterpret_cast<uintptr_t>(spare_buffer) + alignof(line_record) - 1) /
@@ -87,7 +105,7 @@ void order_lines(char** table, int32_t count, int32_t size) {
   }
   if (records == nullptr) {
     if (count > 1) {
-      sort_by_comparators(table, count);
+      sort_by_comparators_in_place(table, count, data_bytes);
     }
   } else {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(text_buffer);
@@ -100,11 +118,7 @@ void order_lines(char** table, int32_t count, int32_t size) {
       r.length = length - skipped;
       r.key = load_key(text, r, 0);
     }
-    const unsigned char* tie_text = nullptr;
-    if (line_compare == compare_folded_then_exact) {
-      tie_text = reinterpret_cast<const unsigned char*>(spare_buffer);
-    }
-    radix_sort(records, static_cast<uint32_t>(count), text, tie_text);
+    radix_sort(records, static_cast<uint32_t>(count), text, case_of_keys());
     // The reverse of the ascending order is the order of the reversed comparator.
     bool reversed = entry_compare == compare_entries_reversed;
     for (int32_t i = 0; i < count; ++i) {
@@ -113,9 +127,6 @@ void order_lines(char** table, int32_t count, int32_t size) {
     if (!in_spare) {
       release_large(records, record_bytes);
     }
-  }
-  if (fold_case) {
-    std::memcpy(text_buffer, spare_buffer, data_bytes);
   }
   if (column_skip > 0) {
     restore_line_starts(table, count);

@@ -199,20 +199,37 @@ split_status split_lines() {
   }
 }
 
-size_t assemble_output() {
-  char* out = spare_buffer;
-  for (int32_t i = 0; i < line_count; ++i) {
+size_t next_output_piece(void* state, const char** piece) {
+  // Past its capacity the buffer takes the chunk a copy may run on and a line end.
+  static char buffer[output_piece_size + 2 * line_copy_overrun];
+  output_cursor& cursor = *static_cast<output_cursor*>(state);
+  char* out = buffer;
+  char* const limit = buffer + output_piece_size;
+  while (cursor.line < line_count && out < limit) {
+    int32_t i = cursor.line;
     if (i + prefetch_distance < line_count) {
       __builtin_prefetch(line_table[i + prefetch_distance]);
       __builtin_prefetch(line_table[i + prefetch_distance] + 48);  // a line across two
     }
-    out += copy_line(out, line_table[i]);
+    bool ended = false;
+    size_t copied =
+        copy_line(out, line_table[i] + cursor.offset, static_cast<size_t>(limit - out), &ended);
+    out += copied;
+    if (!ended) {
+      cursor.offset += copied;  // a line longer than the rest of the piece
+      break;
+    }
     out[0] = '\r';
     out[1] = '\n';
-    out[2] = '\0';
     out += 2;
+    cursor.offset = 0;
+    ++cursor.line;
   }
-  size_t assembled = static_cast<size_t>(out - spare_buffer);
-  size_t size = static_cast<size_t>(input_size);
-  return assembled < size ? assembled : size;
+  // The last line's end is not written when the input had none.
+  size_t length = static_cast<size_t>(out - buffer);
+  size_t left = static_cast<size_t>(input_size) - cursor.produced;
+  length = length < left ? length : left;
+  cursor.produced += length;
+  *piece = buffer;
+  return length;
 }

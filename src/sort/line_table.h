@@ -40,6 +40,18 @@ read_status read_input(int fd);
 // Prepares the data end and fills line_table; lowers input_size for a trailing Ctrl-Z.
 split_status split_lines();
 
-// Copies the lines in table order, each with CR LF, into the spare buffer; returns the count of
-// bytes to write, the input's length.
-size_t assemble_output();
+// Bytes of output assembled at a time: the output is written as it is assembled, so that only a
+// piece of it is ever in memory.
+constexpr size_t output_piece_size = size_t{1} << 20;
+
+// Where the assembly of the output stands; a fresh one starts at the first line.
+struct output_cursor {
+  int32_t line = 0;     // the next line to copy
+  size_t offset = 0;    // bytes of it already given (a line longer than a piece)
+  size_t produced = 0;  // bytes given so far
+};
+
+// The next piece of the output from `state`, an output_cursor: the lines in table order, each
+// with CR LF, the whole cut to the input's length. Sets `piece` to it and returns its length, 0
+// at the end; the piece lasts until the next call. The shape of an output_source.
+size_t next_output_piece(void* state, const char** piece);

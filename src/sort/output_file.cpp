@@ -32,17 +32,42 @@ bool write_all(int fd, const char* bytes, size_t count) {
   return true;
 }
 
-write_status write_in_place(const char* name, const char* bytes, size_t count) {
+// Writes every piece of `source`.
+bool write_source(int fd, output_source source) {
+  const char* piece = nullptr;
+  for (size_t count; (count = source.next(source.state, &piece)) > 0;) {
+    if (!write_all(fd, piece, count)) {
+      return false;
+    }
+  }
+  return !interrupt_requested();
+}
+
+// A source of one piece: the bytes at hand.
+struct bytes_at_hand {
+  const char* bytes;
+  size_t count;
+};
+
+size_t next_bytes_at_hand(void* state, const char** piece) {
+  bytes_at_hand& rest = *static_cast<bytes_at_hand*>(state);
+  *piece = rest.bytes;
+  size_t count = rest.count;
+  rest.count = 0;
+  return count;
+}
+
+write_status write_in_place(const char* name, output_source source) {
   int fd = platform.file_open_write(name);
   if (fd < 0) {
     return write_status::open_failed;
   }
-  bool written = write_all(fd, bytes, count);
+  bool written = write_source(fd, source);
   bool closed = platform.file_close(fd);
   return written && closed ? write_status::ok : write_status::write_failed;
 }
 
-write_status write_replacing(const char* name, bool replaces, const char* bytes, size_t count) {
+write_status write_replacing(const char* name, bool replaces, output_source source) {
   // A directory that refuses new files refuses to let the old output go too.
   write_status cannot_create = replaces ? write_status::remove_failed : write_status::open_failed;
   std::string temporary(std::strlen(name) + 64, '\0');
@@ -62,7 +87,7 @@ write_status write_replacing(const char* name, bool replaces, const char* bytes,
   }
   // The new file is as private as the old one before any of the data is in it.
   bool same_access = !replaces || platform.file_copy_access(name, fd);
-  bool written = same_access && write_all(fd, bytes, count);
+  bool written = same_access && write_source(fd, source);
   // A replaced file must be on the disk before the old one goes.
   bool flushed = written && (!replaces || platform.file_flush(fd));
   bool closed = platform.file_close(fd);
@@ -90,7 +115,7 @@ void temporary_name_for(const char* name, unsigned attempt, char* out, size_t ou
                 platform_process_id(), attempt);
 }
 
-write_status write_output(const char* name, const char* bytes, size_t count) {
+write_status write_output(const char* name, output_source source) {
   std::string target;
   switch (platform_follow_links(name, &target)) {
     case name_target::loop:
@@ -99,7 +124,7 @@ write_status write_output(const char* name, const char* bytes, size_t count) {
       if (platform.path_status(name).kind == file_kind::directory) {
         return write_status::open_failed;
       }
-      return write_in_place(name, bytes, count);
+      return write_in_place(name, source);
     case name_target::plain:
       break;
   }
@@ -108,14 +133,19 @@ write_status write_output(const char* name, const char* bytes, size_t count) {
     case file_kind::directory:
       return write_status::open_failed;
     case file_kind::other:
-      return write_in_place(target.c_str(), bytes, count);
+      return write_in_place(target.c_str(), source);
     case file_kind::regular:
       if (existing.read_only) {
         return write_status::remove_failed;
       }
-      return write_replacing(target.c_str(), true, bytes, count);
+      return write_replacing(target.c_str(), true, source);
     case file_kind::missing:
       break;
   }
-  return write_replacing(target.c_str(), false, bytes, count);
+  return write_replacing(target.c_str(), false, source);
+}
+
+write_status write_output(const char* name, const char* bytes, size_t count) {
+  bytes_at_hand all{bytes, count};
+  return write_output(name, output_source{next_bytes_at_hand, &all});
 }

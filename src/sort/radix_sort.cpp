@@ -40,7 +40,51 @@ inline uint64_t big_endian_word(const unsigned char* p) {
   return word;
 }
 
+// Every byte 'a' to 'z' of `word` as 'A' to 'Z', the others as they are, without a branch: the
+// high bit of a byte's low seven bits plus 0x1F (0x05) is set from 'a' ('{') on.
+inline uint64_t fold_word(uint64_t word) {
+  constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+  constexpr uint64_t highs = 0x8080808080808080ull;
+  uint64_t low = word & low7;
+  uint64_t lower = (low + 0x1F1F1F1F1F1F1F1Full) & ~(low + 0x0505050505050505ull) & ~word & highs;
+  return word - (lower >> 2);
+}
+
+inline unsigned char fold_byte(unsigned char c) {
+  return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+}
+
+// The big-endian word at `p`, folded when `Fold`.
+template <bool Fold>
+inline uint64_t key_word(const unsigned char* p) {
+  uint64_t word = big_endian_word(p);
+  return Fold ? fold_word(word) : word;
+}
+
+template <bool Fold>
+uint64_t load_key_as(const unsigned char* text, const line_record& record, uint32_t depth) {
+  uint64_t word = load_key(text, record, depth);
+  return Fold ? fold_word(word) : word;
+}
+
+// How many of the first `limit` bytes at `a` and `b` are equal, eight at a time.
+template <bool Fold>
+uint32_t common_bytes(const unsigned char* a, const unsigned char* b, uint32_t limit) {
+  uint32_t n = 0;
+  for (; n + 8 <= limit; n += 8) {
+    uint64_t differing = key_word<Fold>(a + n) ^ key_word<Fold>(b + n);
+    if (differing != 0) {
+      return n + static_cast<uint32_t>(__builtin_clzll(differing) / 8);
+    }
+  }
+  while (n < limit && (Fold ? fold_byte(a[n]) == fold_byte(b[n]) : a[n] == b[n])) {
+    ++n;
+  }
+  return n;
+}
+
 // Unsigned byte order of two keys from `depth` on, whose words at `depth` are equal.
+template <bool Fold>
 int compare_tails(const unsigned char* text, const line_record& a, const line_record& b,
                   uint32_t depth) {
   uint32_t from = depth + 8;
@@ -49,22 +93,25 @@ int compare_tails(const unsigned char* text, const line_record& a, const line_re
     return 0;
   }
   uint32_t common = (a.length < b.length ? a.length : b.length) - from;
-  int c = std::memcmp(text + a.offset + from, text + b.offset + from, common);
-  if (c != 0) {
-    return c;
+  const unsigned char* p = text + a.offset + from;
+  const unsigned char* q = text + b.offset + from;
+  uint32_t same = common_bytes<Fold>(p, q, common);
+  if (same < common) {
+    return (Fold ? fold_byte(p[same]) < fold_byte(q[same]) : p[same] < q[same]) ? -1 : 1;
   }
   return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
 }
 
-int compare_records(const unsigned char* text, const unsigned char* tie_text, const line_record& a,
+template <bool Fold>
+int compare_records(const unsigned char* text, bool tie_break, const line_record& a,
                     const line_record& b, uint32_t depth) {
   if (a.key != b.key) {
     return a.key < b.key ? -1 : 1;
   }
-  int c = compare_tails(text, a, b, depth);
-  if (c == 0 && tie_text != nullptr) {
+  int c = compare_tails<Fold>(text, a, b, depth);
+  if (c == 0 && tie_break) {
     // Equal keys have equal lengths.
-    c = std::memcmp(tie_text + a.offset, tie_text + b.offset, a.length);
+    c = std::memcmp(text + a.offset, text + b.offset, a.length);
   }
   return c;
 }
@@ -99,15 +146,16 @@ bool rank_distinct_words(line_record* r, uint32_t count) {
   return true;
 }
 
+template <bool Fold>
 void insertion_sort(line_record* r, uint32_t count, uint32_t depth, const unsigned char* text,
-                    const unsigned char* tie_text) {
+                    bool tie_break) {
   if (rank_distinct_words(r, count)) {
     return;
   }
   for (uint32_t i = 1; i < count; ++i) {
     line_record moving = r[i];
     uint32_t j = i;
-    while (j > 0 && compare_records(text, tie_text, moving, r[j - 1], depth) < 0) {
+    while (j > 0 && compare_records<Fold>(text, tie_break, moving, r[j - 1], depth) < 0) {
       r[j] = r[j - 1];
       --j;
     }
@@ -115,25 +163,11 @@ void insertion_sort(line_record* r, uint32_t count, uint32_t depth, const unsign
   }
 }
 
-// How many of the first `limit` bytes at `a` and `b` are equal, eight at a time.
-uint32_t common_bytes(const unsigned char* a, const unsigned char* b, uint32_t limit) {
-  uint32_t n = 0;
-  for (; n + 8 <= limit; n += 8) {
-    uint64_t differing = big_endian_word(a + n) ^ big_endian_word(b + n);
-    if (differing != 0) {
-      return n + static_cast<uint32_t>(__builtin_clzll(differing) / 8);
-    }
-  }
-  while (n < limit && a[n] == b[n]) {
-    ++n;
-  }
-  return n;
-}
-
 // Finds how many bytes from `from` on every key of the range shares with the first, and loads
 // every key word past them; returns that count. One pass over the lines (long shared prefixes
 // would otherwise cost a pass every 8 bytes): each word is loaded past the bytes shared so far,
 // and only the records before the count last dropped are loaded again.
+template <bool Fold>
 uint32_t skip_shared_prefix(line_record* r, uint32_t count, uint32_t from,
                             const unsigned char* text) {
   const unsigned char* first = text + r[0].offset + from;
@@ -147,15 +181,15 @@ uint32_t skip_shared_prefix(line_record* r, uint32_t count, uint32_t from,
     }
     uint32_t length = r[i].length > from ? r[i].length - from : 0;
     uint32_t limit = length < shared ? length : shared;
-    uint32_t n = common_bytes(first, text + r[i].offset + from, limit);
+    uint32_t n = common_bytes<Fold>(first, text + r[i].offset + from, limit);
     if (n < shared) {
       shared = n;
       stale = i;
     }
-    r[i].key = load_key(text, r[i], from + shared);
+    r[i].key = load_key_as<Fold>(text, r[i], from + shared);
   }
   for (uint32_t i = 0; i < stale; ++i) {
-    r[i].key = load_key(text, r[i], from + shared);
+    r[i].key = load_key_as<Fold>(text, r[i], from + shared);
   }
   return shared;
 }
@@ -169,13 +203,13 @@ void reload_keys(line_record* r, uint32_t count, uint32_t depth, const unsigned 
   }
 }
 
-// A range of keys that are entirely equal: with a tie text, ordered by it.
-void finish_equal_range(line_record* r, uint32_t count, const unsigned char* tie_text) {
-  if (tie_text == nullptr || count < 2) {
+// A range of keys that are entirely equal (folded): with the tie-break, ordered as they are.
+void finish_equal_range(line_record* r, uint32_t count, const unsigned char* text, bool tie_break) {
+  if (!tie_break || count < 2) {
     return;
   }
-  reload_keys(r, count, 0, tie_text);
-  radix_sort(r, count, tie_text, nullptr);
+  reload_keys(r, count, 0, text);
+  radix_sort(r, count, text, key_case::exact);
 }
 
 // Counts the range's records by the byte at `shift` of their key words.
@@ -255,8 +289,16 @@ uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t
   return word;
 }
 
-void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
-                const unsigned char* tie_text) {
+namespace {
+
+template <bool Fold>
+void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text,
+                   bool tie_break) {
+  if (Fold) {
+    for (uint32_t i = 0; i < count; ++i) {
+      records[i].key = fold_word(records[i].key);
+    }
+  }
   // Made when the first range small enough for it comes.
   std::unique_ptr<line_record[]> scratch;
   uint32_t scratch_size = 0;
@@ -270,13 +312,13 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
     line_record* r = records + task.begin;
     for (;;) {
       if (task.count < small_range) {
-        insertion_sort(r, task.count, task.depth, text, tie_text);
+        insertion_sort<Fold>(r, task.count, task.depth, text, tie_break);
         break;
       }
       if (task.shift < 0) {
         // The words agree and go on: load the next ones, past every byte the keys share.
         task.depth += 8;
-        task.depth += skip_shared_prefix(r, task.count, task.depth, text);
+        task.depth += skip_shared_prefix<Fold>(r, task.count, task.depth, text);
         task.shift = 56;
       }
       unsigned first_byte = (r[0].key >> task.shift) & 0xFF;
@@ -287,7 +329,7 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
         if (task.shift < 0) {
           if ((r[0].key & 0xFF) == 0) {
             // Every key ends inside this word: all are equal.
-            finish_equal_range(r, task.count, tie_text);
+            finish_equal_range(r, task.count, text, tie_break);
             break;
           }
           continue;
@@ -309,7 +351,7 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
         if (size > 1) {
           if (b == 0) {
             // Keys ending before this byte: equal in all their bytes.
-            finish_equal_range(records + begin, size, tie_text);
+            finish_equal_range(records + begin, size, text, tie_break);
           } else {
             stack.push_back({begin, size, task.depth, task.shift - 8});
           }
@@ -318,5 +360,15 @@ void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
       }
       break;
     }
+  }
+}
+
+}  // namespace
+
+void radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases) {
+  if (cases == key_case::exact) {
+    radix_sort_as<false>(records, count, text, false);
+  } else {
+    radix_sort_as<true>(records, count, text, cases == key_case::folded_then_exact);
   }
 }

@@ -14,8 +14,11 @@ struct line_record {
 // The cached word of `record` at `depth` bytes into its key in `text`.
 uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t depth);
 
-// Sorts `count` records (their keys loaded at depth 0) ascending by unsigned bytes, a prefix
-// first. With `tie_text`, records whose keys are equal are ordered by the bytes at the same
-// offsets in `tie_text` (the unfolded copy). Iterative: the work stack lives on the heap.
-void radix_sort(line_record* records, uint32_t count, const unsigned char* text,
-                const unsigned char* tie_text);
+// How keys compare: byte for byte; with 'a' to 'z' taken for 'A' to 'Z'; or so, and keys equal
+// that way then byte for byte.
+enum class key_case { exact, folded, folded_then_exact };
+
+// Sorts `count` records (their keys loaded at depth 0, as they are in `text`) ascending by
+// unsigned bytes, a prefix first, each byte folded as `cases` says while it is read: the text
+// itself is never changed. Iterative: the work stack lives on the heap.
+void radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases);

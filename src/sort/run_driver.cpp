@@ -136,8 +136,8 @@ int run_velatr(int argc, char** argv) {
   con_printf("      %ld (Sec)\n", seconds_between(t2, t3));
 
   con_printf("Write");
-  size_t length = assemble_output();
-  write_status written = write_output(output_name, spare_buffer, length);
+  output_cursor assembly;
+  write_status written = write_output(output_name, output_source{next_output_piece, &assembly});
   if (written != write_status::ok) {
     return fail(write_failure_message(written));
   }

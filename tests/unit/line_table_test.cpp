@@ -84,6 +84,24 @@ TEST(SplitLines, BlocksSplitAsByteByByte) {
   }
 }
 
+// The output is assembled a piece at a time: lines longer than a piece, and lines across the
+// pieces' borders, come out whole.
+TEST(AssembleOutput, PiecesJoinToTheWholeOutput) {
+  const std::string long_line(output_piece_size * 5 / 2, 'q');
+  std::string many;
+  for (int i = 0; many.size() < 3 * output_piece_size; ++i) {
+    many += std::string(1 + i % 97, static_cast<char>('a' + i % 26)) + "\r\n";
+  }
+  const std::string inputs[] = {long_line, long_line + "\r\n", "a\r\n" + long_line + "\r\nb",
+                                many, many + "z", many + long_line};
+  for (const std::string& input : inputs) {
+    pipeline_result r = split_only(input);
+    ASSERT_EQ(r.split, split_status::ok);
+    EXPECT_EQ(r.output.size(), input.size());
+    EXPECT_TRUE(r.output == input) << input.size();
+  }
+}
+
 std::string blank_lines(size_t line_ends, bool final_line) {
   std::string text;
   text.reserve(line_ends * 2 + 1);

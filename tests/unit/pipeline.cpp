@@ -30,8 +30,11 @@ pipeline_result run(const std::string& input, const std::vector<const char*>& sw
     for (int32_t i = 0; i < line_count; ++i) {
       result.lines.emplace_back(line_table[i]);
     }
-    size_t length = assemble_output();
-    result.output.assign(spare_buffer, length);
+    output_cursor assembly;
+    const char* piece = nullptr;
+    for (size_t count; (count = next_output_piece(&assembly, &piece)) > 0;) {
+      result.output.append(piece, count);
+    }
   }
   release_buffers();
   reset_run_settings();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 #include <string>
 #include <string_view>
@@ -14,7 +15,6 @@ namespace {
 
 struct keyed_text {
   std::string text;  // the keys, each followed by a NUL, and slack for the word reads
-  std::string ties;  // the same lengths of other bytes, the tie-break text
   std::vector<line_record> records;
 };
 
@@ -46,26 +46,43 @@ std::string path_key(std::mt19937& random) {
   return key + std::string(random() % 3, 'x');
 }
 
+// Few keys once folded, in every mixture of case, some past the first word.
+std::string mixed_case_key(std::mt19937& random) {
+  std::string key = random() % 2 == 0 ? "Word-" : "a much longer shared Prefix-";
+  key += std::to_string(random() % 50);
+  for (char& c : key) {
+    if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2 == 0) {
+      c = static_cast<char>(c ^ 0x20);
+    }
+  }
+  return key;
+}
+
 keyed_text make_keys(key_maker make, uint32_t count, uint32_t seed) {
   std::mt19937 random(seed);
   keyed_text k;
   for (uint32_t i = 0; i < count; ++i) {
     std::string key = make(random);
-    std::string tie = key;
-    for (char& c : tie) {
-      c = static_cast<char>('0' + random() % 2);
-    }
     line_record r{0, static_cast<uint32_t>(k.text.size()), static_cast<uint32_t>(key.size())};
     k.text += key + '\0';
-    k.ties += tie + '\0';
     k.records.push_back(r);
   }
   k.text.append(16, '\0');
-  k.ties.append(16, '\0');
   for (line_record& r : k.records) {
     r.key = load_key(reinterpret_cast<const unsigned char*>(k.text.data()), r, 0);
   }
   return k;
+}
+
+// The key as the order sees it: folded for both folding cases, then as it is for the tie-break.
+std::string order_key(std::string_view key, key_case cases) {
+  std::string folded(key);
+  if (cases != key_case::exact) {
+    for (char& c : folded) {
+      c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+  }
+  return cases == key_case::folded_then_exact ? folded + '\0' + std::string(key) : folded;
 }
 
 struct radix_case {
@@ -79,33 +96,29 @@ TEST(RadixSort, MatchesAComparisonSort) {
       {"random", random_key, 300000},
       {"duplicates", duplicate_key, 300000},
       {"paths", path_key, 200000},
+      {"mixed case", mixed_case_key, 200000},
       {"small random", random_key, 31},
       {"small duplicates", duplicate_key, 40},
+      {"small mixed case", mixed_case_key, 45},
   };
   for (const radix_case& c : cases) {
-    for (bool with_ties : {false, true}) {
+    for (key_case cases_of_keys :
+         {key_case::exact, key_case::folded, key_case::folded_then_exact}) {
       keyed_text k = make_keys(c.make, c.count, c.count);
-      std::vector<line_record> expected = k.records;
       auto text = reinterpret_cast<const unsigned char*>(k.text.data());
-      auto ties = reinterpret_cast<const unsigned char*>(k.ties.data());
-      std::stable_sort(expected.begin(), expected.end(),
-                       [&](const line_record& a, const line_record& b) {
-                         std::string_view ka = key_of(k.text, a);
-                         std::string_view kb = key_of(k.text, b);
-                         if (ka != kb || !with_ties) {
-                           return ka < kb;
-                         }
-                         return key_of(k.ties, a) < key_of(k.ties, b);
-                       });
+      std::vector<std::string> expected;
+      for (const line_record& r : k.records) {
+        expected.push_back(order_key(key_of(k.text, r), cases_of_keys));
+      }
+      std::sort(expected.begin(), expected.end());
       std::vector<line_record> sorted = k.records;
-      radix_sort(sorted.data(), c.count, text, with_ties ? ties : nullptr);
+      radix_sort(sorted.data(), c.count, text, cases_of_keys);
 
-      std::string label = std::string(c.name) + (with_ties ? " with ties" : "");
+      std::string label =
+          std::string(c.name) + " in case " + std::to_string(static_cast<int>(cases_of_keys));
       size_t mismatch = c.count;
       for (size_t i = 0; i < c.count && mismatch == c.count; ++i) {
-        bool same = key_of(k.text, sorted[i]) == key_of(k.text, expected[i]) &&
-                    (!with_ties || key_of(k.ties, sorted[i]) == key_of(k.ties, expected[i]));
-        if (!same) {
+        if (order_key(key_of(k.text, sorted[i]), cases_of_keys) != expected[i]) {
           mismatch = i;
         }
       }
@@ -117,6 +130,8 @@ TEST(RadixSort, MatchesAComparisonSort) {
       }
       std::sort(offsets.begin(), offsets.end());
       EXPECT_EQ(std::adjacent_find(offsets.begin(), offsets.end()), offsets.end()) << label;
+      // The text is read, never changed.
+      EXPECT_EQ(k.text, make_keys(c.make, c.count, c.count).text) << label;
     }
   }
 }
