@@ -55,8 +55,7 @@ int main(int argc, char** argv) {
   // The output is written as it is assembled, as the program does.
   std::string out = std::string(argv[1]) + ".phase-times.out";
   output_cursor assembly;
-  if (write_output(out.c_str(), output_source{next_output_piece, &assembly}) !=
-      write_status::ok) {
+  if (write_output(out.c_str(), output_source{next_output_piece, &assembly}) != write_status::ok) {
     return 1;
   }
   double write = milliseconds_since(t);
