@@ -93,7 +93,7 @@ TEST(AssembleOutput, PiecesJoinToTheWholeOutput) {
     many += std::string(1 + i % 97, static_cast<char>('a' + i % 26)) + "\r\n";
   }
   const std::string inputs[] = {long_line, long_line + "\r\n", "a\r\n" + long_line + "\r\nb",
-                                many, many + "z", many + long_line};
+                                many,      many + "z",         many + long_line};
   for (const std::string& input : inputs) {
     pipeline_result r = split_only(input);
     ASSERT_EQ(r.split, split_status::ok);
