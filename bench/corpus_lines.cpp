@@ -164,7 +164,7 @@ std::vector<std::string> source_lines(size_t count) {
   std::vector<std::string> names = random_lines(8, 400);
   for (std::string& name : names) {
     name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
-    name.resize(3 + name.size() % 9);
+    name.resize(std::min<size_t>(name.size(), 3 + name.size() % 9));
     name.insert(0, "value_");
   }
   std::vector<std::string> lines(count);

@@ -166,6 +166,7 @@ TEST(SortDifferential, CorporaSortAsThePlainSort) {
     for (const std::string& line : corpus_lines(kind.name, 4000)) {
       input += line + "\r\n";
     }
+    ASSERT_EQ(reference_split(input).lines.size(), 4000u) << kind.name;
     for (const std::vector<const char*>& mode : modes) {
       expect_same_order(input, mode, std::string("corpus ") + kind.name);
     }
