@@ -55,12 +55,12 @@ for c in "${cases[@]}"; do
   gnu=$(gnu_options "$switch")
   json=$(mktemp)
   hyperfine -N --warmup 1 --runs "$runs" --export-json "$json" \
-    --prepare "rm -f $out.velatr" \
-    --prepare "sh -c 'rm -f $out.velatr; $chill'" \
-    --prepare "cp $input $out.replace" \
-    --prepare "rm -f $out.gnu" \
-    --prepare "sh -c 'rm -f $out.gnu; $chill'" \
-    --prepare "rm -f $out.cat" \
+    --prepare "sh -c 'rm -f $out.velatr; sync'" \
+    --prepare "sh -c 'rm -f $out.velatr; sync; $chill'" \
+    --prepare "sh -c 'cp $input $out.replace; sync'" \
+    --prepare "sh -c 'rm -f $out.gnu; sync'" \
+    --prepare "sh -c 'rm -f $out.gnu; sync; $chill'" \
+    --prepare "sh -c 'rm -f $out.cat; sync'" \
     -n warm "$velatr $input $out.velatr /X $switch" \
     -n cold "$velatr $input $out.velatr /X $switch" \
     -n replace "$velatr $input $out.replace /X $switch" \
@@ -86,7 +86,7 @@ size = os.path.getsize(sys.argv[5])
 sorts, lines = [], 0
 for row in sys.argv[6].splitlines():
     t = dict((k, int(v)) for k, v in re.findall(r"([a-z]+) (\d+)", row))
-    sorts.append(t["sort"] - t["split"])
+    sorts.append(t["sort"])  # the phase timer gives each phase's own milliseconds
     lines = int(re.search(r"\((\d+) lines\)", row).group(1))
 ns = min(sorts) * 1e6 / lines
 r_ns = float(sys.argv[7]) or ns
