@@ -7,8 +7,6 @@ void* allocate_large(size_t size) {
   return VirtualAlloc(nullptr, size == 0 ? 1 : size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
 }
 
-void advise_huge_pages(void*, size_t) {}
-
 void release_large(void* block, size_t) {
   if (block != nullptr) {
     VirtualFree(block, 0, MEM_RELEASE);

@@ -58,8 +58,6 @@ void release_buffers() {
 }
 
 buffer_status allocate_buffers(int32_t size) {
-  // The table's pages are touched by the split; whole huge pages fault in 512 times less often.
-  advise_huge_pages(line_table, sizeof line_table);
   size_t bytes = static_cast<size_t>(size);
   allocated_size = bytes;
   text_buffer = allocate_block(bytes);
