@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -131,4 +132,14 @@ int run_program(const std::vector<std::string>& arguments, const std::string& di
 
 bool running_as_root() {
   return geteuid() == 0;
+}
+
+bool has_temporary_file(const std::string& directory) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    if (entry.path().filename().string().rfind(".velatr-", 0) == 0) {
+      return true;
+    }
+  }
+  return false;
 }

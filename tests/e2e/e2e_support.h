@@ -54,3 +54,6 @@ int run_command(const std::vector<std::string>& command, const std::string& dire
                 const std::string& error_file = "");
 
 bool running_as_root();
+
+// True when `directory` holds a temporary file of the program's (.velatr-*).
+bool has_temporary_file(const std::string& directory);

@@ -40,16 +40,6 @@ std::string sorted_by_program(const temp_directory& dir, const std::string& inpu
   return sorted;
 }
 
-bool has_temporary_file(const std::string& directory) {
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
-    if (entry.path().filename().string().rfind(".velatr-", 0) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // A tmpfs of `size` mounted on `directory`, as root; empty when that cannot be done here.
 class mounted_tmpfs {
  public:

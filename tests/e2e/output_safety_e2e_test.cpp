@@ -19,15 +19,6 @@ const std::string input = "b\r\nc\r\na\r\n";
 const std::string sorted = "a\r\nb\r\nc\r\n";
 const std::string old_output = "the old output\r\n";
 
-bool has_temporary_file(const std::string& directory) {
-  for (const auto& entry : fs::directory_iterator(directory)) {
-    if (entry.path().filename().string().rfind(".velatr-", 0) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
 class OutputSafetyE2e : public ::testing::Test {
  protected:
   void SetUp() override {
