@@ -320,14 +320,67 @@ bool put_in_order_if_monotonic(line_record* r, uint32_t count, const unsigned ch
 }
 
 template <bool Fold>
-void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text,
-                   bool tie_break) {
-  if (Fold) {
-    for (uint32_t i = 0; i < count; ++i) {
-      records[i].key = fold_word(records[i].key);
+void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text, bool tie_break);
+
+// Input in order but for a few records that came late (log files): those are set aside, sorted
+// on their own and merged back, instead of sorting everything. Returns false, changing nothing,
+// when there are none or more than one in late_share; the counting stops as soon as that is
+// known, so random lines cost a few records' compares.
+template <bool Fold>
+bool merge_late_records(line_record* r, uint32_t count, const unsigned char* text, bool tie_break) {
+  constexpr uint32_t late_share = 16;
+  uint32_t most_late = count / late_share;
+  uint32_t late = 0;
+  uint32_t last = 0;
+  for (uint32_t i = 1; i < count && late <= most_late; ++i) {
+    if (compare_records<Fold>(text, tie_break, r[last], r[i], 0) <= 0) {
+      last = i;
+    } else {
+      ++late;
     }
   }
-  if (put_in_order_if_monotonic<Fold>(records, count, text, tie_break)) {
+  if (late == 0 || late > most_late) {
+    return false;
+  }
+  std::unique_ptr<line_record[]> aside(new (std::nothrow) line_record[late]);
+  if (aside == nullptr) {
+    return false;
+  }
+  // The records in order close up at the front; the late ones go aside.
+  uint32_t kept = 1;
+  uint32_t set_aside = 0;
+  for (uint32_t i = 1; i < count; ++i) {
+    if (compare_records<Fold>(text, tie_break, r[kept - 1], r[i], 0) <= 0) {
+      r[kept++] = r[i];
+    } else {
+      aside[set_aside++] = r[i];
+    }
+  }
+  radix_sort_as<Fold>(aside.get(), late, text, tie_break);
+  // The sort left their key words at other depths; the merge compares from the start.
+  for (uint32_t j = 0; j < late; ++j) {
+    aside[j].key = load_key_as<Fold>(text, aside[j], 0);
+  }
+  // Merged from the back, into the room the late records left.
+  uint32_t i = kept;
+  uint32_t j = late;
+  uint32_t out = count;
+  while (j > 0) {
+    if (i > 0 && compare_records<Fold>(text, tie_break, r[i - 1], aside[j - 1], 0) > 0) {
+      r[--out] = r[--i];
+    } else {
+      r[--out] = aside[--j];
+    }
+  }
+  return true;
+}
+
+// Sorts records whose key words are loaded at depth 0 (folded when `Fold`).
+template <bool Fold>
+void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text,
+                   bool tie_break) {
+  if (put_in_order_if_monotonic<Fold>(records, count, text, tie_break) ||
+      merge_late_records<Fold>(records, count, text, tie_break)) {
     return;
   }
   // Made when the first range small enough for it comes.
@@ -399,7 +452,10 @@ void radix_sort_as(line_record* records, uint32_t count, const unsigned char* te
 void radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases) {
   if (cases == key_case::exact) {
     radix_sort_as<false>(records, count, text, false);
-  } else {
-    radix_sort_as<true>(records, count, text, cases == key_case::folded_then_exact);
+    return;
   }
+  for (uint32_t i = 0; i < count; ++i) {
+    records[i].key = fold_word(records[i].key);
+  }
+  radix_sort_as<true>(records, count, text, cases == key_case::folded_then_exact);
 }
