@@ -182,7 +182,8 @@ name_target platform_follow_links(const char* name, std::string* final_name) {
   constexpr int most_links = 40;
   std::string path = name;
   for (int links = 0; links <= most_links; ++links) {
-    if (system_directory(path.substr(0, platform_directory_length(path.c_str())))) {
+    std::string directory = path.substr(0, platform_directory_length(path.c_str()));
+    if (system_directory(directory)) {
       return name_target::system;
     }
     struct stat st;
@@ -198,8 +199,7 @@ name_target platform_follow_links(const char* name, std::string* final_name) {
     }
     target[length] = '\0';
     // A relative target is read from the link's own directory.
-    path = target[0] == '/' ? std::string(target)
-                            : path.substr(0, platform_directory_length(path.c_str())) + target;
+    path = target[0] == '/' ? std::string(target) : directory + target;
   }
   return name_target::loop;
 }

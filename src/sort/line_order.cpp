@@ -50,8 +50,13 @@ uint32_t line_length(char** table, int32_t count, int32_t i) {
   return static_cast<uint32_t>(std::strlen(table[i]));
 }
 
-// The qsort of the pointers by the comparators, when there is no room for the records.
-void sort_by_comparators(char** table, int32_t count) {
+// The qsort of the pointers by the comparators, when there is no room for the records: the keys
+// are folded in the text over an unfolded copy in the spare buffer, where the tie-break of
+// compare_folded_then_exact finds it, and the text is restored after.
+void sort_by_comparators(char** table, int32_t count, size_t data_bytes) {
+  if (fold_case) {
+    copy_and_fold(text_buffer, spare_buffer, data_bytes);
+  }
   if (column_skip > 0) {
     for (int32_t i = 0; i < count; ++i) {
       char* p = table[i];
@@ -62,16 +67,6 @@ void sort_by_comparators(char** table, int32_t count) {
     }
   }
   std::qsort(table, static_cast<size_t>(count), sizeof table[0], entry_compare);
-}
-
-// The qsort of the pointers by the comparators, when there is no room for the records: the keys
-// are folded in the text over an unfolded copy in the spare buffer, where the tie-break of
-// compare_folded_then_exact finds it, and the text is restored after.
-void sort_by_comparators_in_place(char** table, int32_t count, size_t data_bytes) {
-  if (fold_case) {
-    copy_and_fold(text_buffer, spare_buffer, data_bytes);
-  }
-  sort_by_comparators(table, count);
   if (fold_case) {
     std::memcpy(text_buffer, spare_buffer, data_bytes);
   }
@@ -105,7 +100,7 @@ void order_lines(char** table, int32_t count, int32_t size) {
   }
   if (records == nullptr) {
     if (count > 1) {
-      sort_by_comparators_in_place(table, count, data_bytes);
+      sort_by_comparators(table, count, data_bytes);
     }
   } else {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(text_buffer);

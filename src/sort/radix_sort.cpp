@@ -292,23 +292,13 @@ uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t
 
 namespace {
 
-// Whether the records are in order already, ascending or descending (that order is then
-// turned round): sorted and reverse-sorted files are common, and one pass through them in text
-// order costs a fraction of the sort. Other input costs the pass up to its first pair out of
-// order, which random lines reach at once.
+// Whether the records are in descending order (they are then turned round): reverse-sorted
+// files are common, and one pass through them in text order costs a fraction of the sort. Other
+// input costs the pass up to its first pair in ascending order, which most reach at once.
 template <bool Fold>
-bool put_in_order_if_monotonic(line_record* r, uint32_t count, const unsigned char* text,
-                               bool tie_break) {
+bool reverse_if_descending(line_record* r, uint32_t count, const unsigned char* text,
+                           bool tie_break) {
   uint32_t i = 1;
-  while (i < count && compare_records<Fold>(text, tie_break, r[i - 1], r[i], 0) <= 0) {
-    ++i;
-  }
-  if (i == count) {
-    return true;
-  }
-  if (i > 1) {
-    return false;
-  }
   while (i < count && compare_records<Fold>(text, tie_break, r[i - 1], r[i], 0) >= 0) {
     ++i;
   }
@@ -322,10 +312,10 @@ bool put_in_order_if_monotonic(line_record* r, uint32_t count, const unsigned ch
 template <bool Fold>
 void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text, bool tie_break);
 
-// Input in order but for a few records that came late (log files): those are set aside, sorted
-// on their own and merged back, instead of sorting everything. Returns false, changing nothing,
-// when there are none or more than one in late_share; the counting stops as soon as that is
-// known, so random lines cost a few records' compares.
+// Input in order (sorted files), or in order but for a few records that came late (log files):
+// the late ones are set aside, sorted on their own and merged back, instead of sorting
+// everything. Returns false, changing nothing, when more than one record in late_share is late;
+// the counting stops as soon as that is known, so random lines cost a few records' compares.
 template <bool Fold>
 bool merge_late_records(line_record* r, uint32_t count, const unsigned char* text, bool tie_break) {
   constexpr uint32_t late_share = 16;
@@ -339,8 +329,11 @@ bool merge_late_records(line_record* r, uint32_t count, const unsigned char* tex
       ++late;
     }
   }
-  if (late == 0 || late > most_late) {
+  if (late > most_late) {
     return false;
+  }
+  if (late == 0) {
+    return true;
   }
   std::unique_ptr<line_record[]> aside(new (std::nothrow) line_record[late]);
   if (aside == nullptr) {
@@ -379,7 +372,7 @@ bool merge_late_records(line_record* r, uint32_t count, const unsigned char* tex
 template <bool Fold>
 void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text,
                    bool tie_break) {
-  if (put_in_order_if_monotonic<Fold>(records, count, text, tie_break) ||
+  if (reverse_if_descending<Fold>(records, count, text, tie_break) ||
       merge_late_records<Fold>(records, count, text, tie_break)) {
     return;
   }
