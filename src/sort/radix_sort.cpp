@@ -41,14 +41,18 @@ inline uint64_t big_endian_word(const unsigned char* p) {
   return word;
 }
 
-// Every byte 'a' to 'z' of `word` as 'A' to 'Z', the others as they are, without a branch: the
-// high bit of a byte's low seven bits plus 0x1F (0x05) is set from 'a' ('{') on.
-inline uint64_t fold_word(uint64_t word) {
+// The high bit of every byte 'a' to 'z' of `word`, without a branch: the high bit of a byte's
+// low seven bits plus 0x1F (0x05) is set from 'a' ('{') on.
+inline uint64_t lower_case_highs(uint64_t word) {
   constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
   constexpr uint64_t highs = 0x8080808080808080ull;
   uint64_t low = word & low7;
-  uint64_t lower = (low + 0x1F1F1F1F1F1F1F1Full) & ~(low + 0x0505050505050505ull) & ~word & highs;
-  return word - (lower >> 2);
+  return (low + 0x1F1F1F1F1F1F1F1Full) & ~(low + 0x0505050505050505ull) & ~word & highs;
+}
+
+// Every byte 'a' to 'z' of `word` as 'A' to 'Z', the others as they are.
+inline uint64_t fold_word(uint64_t word) {
+  return word - (lower_case_highs(word) >> 2);
 }
 
 inline unsigned char fold_byte(unsigned char c) {
@@ -195,40 +199,104 @@ uint32_t skip_shared_prefix(line_record* r, uint32_t count, uint32_t from,
   return shared;
 }
 
-void reload_keys(line_record* r, uint32_t count, uint32_t depth, const unsigned char* text) {
-  for (uint32_t i = 0; i < count; ++i) {
-    if (i + prefetch_distance < count) {
-      __builtin_prefetch(text + r[i + prefetch_distance].offset + depth);
-    }
-    r[i].key = load_key(text, r[i], depth);
+// One bit for each of the 64 bytes from `depth` on of the record's key, the first byte's the
+// highest: set where the byte is 'a' to 'z'.
+uint64_t lower_case_bits(const unsigned char* text, const line_record& record, uint32_t depth) {
+  uint64_t bits = 0;
+  for (uint32_t at = 0; at < 64 && depth + at < record.length; at += 8) {
+    uint64_t highs = lower_case_highs(load_key(text, record, depth + at));
+    // Gathers the eight high bits into one byte, the first byte's bit the highest.
+    bits |= (((highs >> 7) * 0x0102040810204080ull) >> 56) << (56 - at);
   }
+  return bits;
 }
 
 // A range of keys that are entirely equal (folded): with the tie-break, ordered as they are.
-void finish_equal_range(line_record* r, uint32_t count, const unsigned char* text, bool tie_break) {
+// Such keys differ only in the case of their letters, and where they first differ the one in
+// upper case comes first: so they are in the order of their bits of lower case, taken 64 bytes
+// at a time.
+void finish_equal_range(line_record* records, uint32_t count, const unsigned char* text,
+                        bool tie_break) {
   if (!tie_break || count < 2) {
     return;
   }
-  reload_keys(r, count, 0, text);
-  radix_sort(r, count, text, key_case::exact);
+  // Equal keys have equal lengths.
+  uint32_t length = records[0].length;
+  std::vector<sort_task> stack;
+  stack.push_back({0, count, 0, 0});
+  while (!stack.empty()) {
+    sort_task task = stack.back();
+    stack.pop_back();
+    line_record* r = records + task.begin;
+    // Duplicate lines are common: a range of copies of one line is done in one pass.
+    const unsigned char* first = text + r[0].offset + task.depth;
+    uint32_t copies = 1;
+    while (copies < task.count &&
+           std::memcmp(first, text + r[copies].offset + task.depth, length - task.depth) == 0) {
+      ++copies;
+    }
+    if (copies == task.count) {
+      continue;
+    }
+    bool all_same = true;
+    for (uint32_t i = 0; i < task.count; ++i) {
+      if (i + prefetch_distance < task.count) {
+        __builtin_prefetch(text + r[i + prefetch_distance].offset + task.depth);
+      }
+      r[i].key = lower_case_bits(text, r[i], task.depth);
+      all_same = all_same && r[i].key == r[0].key;
+    }
+    uint32_t next_depth = task.depth + 64;
+    if (!all_same) {
+      std::sort(r, r + task.count,
+                [](const line_record& a, const line_record& b) { return a.key < b.key; });
+    }
+    if (next_depth >= length) {
+      continue;
+    }
+    // Runs of the same bits are told apart further on.
+    for (uint32_t i = 0; i < task.count;) {
+      uint32_t j = i + 1;
+      while (j < task.count && r[j].key == r[i].key) {
+        ++j;
+      }
+      if (j - i > 1) {
+        stack.push_back({task.begin + i, j - i, next_depth, 0});
+      }
+      i = j;
+    }
+  }
 }
 
+// The bytes a range's records were counted by: only buckets `low` to `high` can hold any, so
+// ranges of few distinct bytes (letters, digits, case variants) skip the other buckets' loops.
+struct byte_span {
+  unsigned low;
+  unsigned high;
+};
+
 // Counts the range's records by the byte at `shift` of their key words.
-void count_bytes(const line_record* r, uint32_t count, int shift, uint32_t sizes[256]) {
+byte_span count_bytes(const line_record* r, uint32_t count, int shift, uint32_t sizes[256]) {
   std::memset(sizes, 0, 256 * sizeof sizes[0]);
+  unsigned low = 255;
+  unsigned high = 0;
   for (uint32_t i = 0; i < count; ++i) {
-    ++sizes[(r[i].key >> shift) & 0xFF];
+    unsigned byte = (r[i].key >> shift) & 0xFF;
+    ++sizes[byte];
+    low = byte < low ? byte : low;
+    high = byte > high ? byte : high;
   }
+  return {low, high};
 }
 
 // Permutes the range into buckets of the counted `sizes` by the byte at `shift` of the key word:
 // through `scratch` when it is given (a pass without dependent steps), else in place (American
 // flag sort, each record moved once).
 void bucket_by_byte(line_record* r, uint32_t count, int shift, const uint32_t sizes[256],
-                    line_record* scratch) {
+                    byte_span bytes, line_record* scratch) {
   uint32_t next[256];
   uint32_t position = 0;
-  for (int b = 0; b < 256; ++b) {
+  for (unsigned b = bytes.low; b <= bytes.high; ++b) {
     next[b] = position;
     position += sizes[b];
   }
@@ -240,14 +308,14 @@ void bucket_by_byte(line_record* r, uint32_t count, int shift, const uint32_t si
     return;
   }
   uint32_t ends[256];
-  for (int b = 0; b < 256; ++b) {
+  for (unsigned b = bytes.low; b <= bytes.high; ++b) {
     ends[b] = next[b] + sizes[b];
   }
-  for (int b = 0; b < 256; ++b) {
+  for (unsigned b = bytes.low; b <= bytes.high; ++b) {
     while (next[b] < ends[b]) {
       line_record moving = r[next[b]];
       unsigned byte = (moving.key >> shift) & 0xFF;
-      while (byte != static_cast<unsigned>(b)) {
+      while (byte != b) {
         line_record displaced = r[next[byte]];
         r[next[byte]++] = moving;
         moving = displaced;
@@ -412,7 +480,7 @@ void radix_sort_as(line_record* records, uint32_t count, const unsigned char* te
           continue;
         }
       }
-      count_bytes(r, task.count, task.shift, sizes);
+      byte_span bytes = count_bytes(r, task.count, task.shift, sizes);
       if (!scratch_tried && task.count <= scratch_capacity) {
         // Without it (no memory) every range is bucketed in place.
         scratch_tried = true;
@@ -420,10 +488,10 @@ void radix_sort_as(line_record* records, uint32_t count, const unsigned char* te
         scratch.reset(new (std::nothrow) line_record[size]);
         scratch_size = scratch != nullptr ? size : 0;
       }
-      bucket_by_byte(r, task.count, task.shift, sizes,
+      bucket_by_byte(r, task.count, task.shift, sizes, bytes,
                      task.count <= scratch_size ? scratch.get() : nullptr);
       uint32_t begin = task.begin;
-      for (int b = 0; b < 256; ++b) {
+      for (unsigned b = bytes.low; b <= bytes.high; ++b) {
         uint32_t size = sizes[b];
         if (size > 1) {
           if (b == 0) {

@@ -58,6 +58,21 @@ std::string mixed_case_key(std::mt19937& random) {
   return key;
 }
 
+// One long text under every mixture of case, of a few lengths: keys equal once folded that
+// first differ past their first 64 bytes, or only in case, or not at all.
+std::string long_mixed_case_key(std::mt19937& random) {
+  std::string key;
+  for (size_t length = 60 + random() % 4 * 30; key.size() < length;) {
+    key += "Many letters, Some Capitals; ";
+  }
+  for (char& c : key) {
+    if (std::isalpha(static_cast<unsigned char>(c)) && random() % 64 == 0) {
+      c = static_cast<char>(c ^ 0x20);
+    }
+  }
+  return key;
+}
+
 keyed_text make_keys(key_maker make, uint32_t count, uint32_t seed) {
   std::mt19937 random(seed);
   keyed_text k;
@@ -97,6 +112,7 @@ TEST(RadixSort, MatchesAComparisonSort) {
       {"duplicates", duplicate_key, 300000},
       {"paths", path_key, 200000},
       {"mixed case", mixed_case_key, 200000},
+      {"long mixed case", long_mixed_case_key, 100000},
       {"small random", random_key, 31},
       {"small duplicates", duplicate_key, 40},
       {"small mixed case", mixed_case_key, 45},
