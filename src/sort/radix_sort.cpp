@@ -316,6 +316,10 @@ void bucket_by_byte(line_record* r, uint32_t count, int shift, const uint32_t si
       line_record moving = r[next[b]];
       unsigned byte = (moving.key >> shift) & 0xFF;
       while (byte != b) {
+        // Each bucket is filled front to back: its records a few ahead are fetched now, as
+        // no hardware prefetcher follows 256 streams.
+        __builtin_prefetch(
+            reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(r + next[byte]) + 64));
         line_record displaced = r[next[byte]];
         r[next[byte]++] = moving;
         moving = displaced;
