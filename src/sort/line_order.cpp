@@ -13,13 +13,16 @@
 namespace {
 
 // Every line is preceded by a NUL, so walking back to it finds the line's first byte.
+char* line_start(char* p) {
+  while (p[-1] != '\0') {
+    --p;
+  }
+  return p;
+}
+
 void restore_line_starts(char** table, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
-    char* p = table[i];
-    while (p[-1] != '\0') {
-      --p;
-    }
-    table[i] = p;
+    table[i] = line_start(table[i]);
   }
 }
 
@@ -101,6 +104,9 @@ void order_lines(char** table, int32_t count, int32_t size) {
   if (records == nullptr) {
     if (count > 1) {
       sort_by_comparators(table, count, data_bytes);
+      if (column_skip > 0) {
+        restore_line_starts(table, count);
+      }
     }
   } else {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(text_buffer);
@@ -117,13 +123,19 @@ void order_lines(char** table, int32_t count, int32_t size) {
     // The reverse of the ascending order is the order of the reversed comparator.
     bool reversed = entry_compare == compare_entries_reversed;
     for (int32_t i = 0; i < count; ++i) {
-      table[i] = text_buffer + records[reversed ? count - 1 - i : i].offset;
+      const line_record& r = records[reversed ? count - 1 - i : i];
+      // A key that is not empty starts the whole skip into its line, without a read of the
+      // line; an empty one may end a shorter line.
+      char* start = text_buffer + r.offset;
+      if (r.length > 0) {
+        start -= skip;
+      } else if (skip > 0) {
+        start = line_start(start);
+      }
+      table[i] = start;
     }
     if (!in_spare) {
       release_large(records, record_bytes);
     }
-  }
-  if (column_skip > 0) {
-    restore_line_starts(table, count);
   }
 }
