@@ -384,58 +384,76 @@ bool reverse_if_descending(line_record* r, uint32_t count, const unsigned char* 
 template <bool Fold>
 void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text, bool tie_break);
 
+// How many of the records `r[0..end)`, in order, are greater than `x`, found from the back by
+// galloping: a late record's place is near the end of what is left to merge.
+template <bool Fold>
+uint32_t count_greater(const line_record* r, uint32_t end, const line_record& x,
+                       const unsigned char* text, bool tie_break) {
+  uint32_t low = 0;  // r[end - low, end) are greater
+  uint32_t step = 1;
+  while (step <= end && compare_records<Fold>(text, tie_break, r[end - step], x, 0) > 0) {
+    low = step;
+    step *= 2;
+  }
+  // r[end - step] is not greater, or step is past the start.
+  uint32_t high = step <= end ? step : end + 1;
+  while (high - low > 1) {
+    uint32_t middle = low + (high - low) / 2;
+    if (compare_records<Fold>(text, tie_break, r[end - middle], x, 0) > 0) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
+}
+
 // Input in order (sorted files), or in order but for a few records that came late (log files):
-// the late ones are set aside, sorted on their own and merged back, instead of sorting
-// everything. Returns false, changing nothing, when more than one record in late_share is late;
-// the counting stops as soon as that is known, so random lines cost a few records' compares.
+// the late ones are set aside as they are met, sorted on their own and merged back, instead of
+// sorting everything. Returns false when more than one record in late_share is late, with the
+// records in another order (all there); it stops as soon as that is known, so random lines cost
+// a few records' compares.
 template <bool Fold>
 bool merge_late_records(line_record* r, uint32_t count, const unsigned char* text, bool tie_break) {
   constexpr uint32_t late_share = 16;
   uint32_t most_late = count / late_share;
-  uint32_t late = 0;
-  uint32_t last = 0;
-  for (uint32_t i = 1; i < count && late <= most_late; ++i) {
-    if (compare_records<Fold>(text, tie_break, r[last], r[i], 0) <= 0) {
-      last = i;
-    } else {
-      ++late;
-    }
-  }
-  if (late > most_late) {
-    return false;
-  }
-  if (late == 0) {
-    return true;
-  }
-  std::unique_ptr<line_record[]> aside(new (std::nothrow) line_record[late]);
+  std::unique_ptr<line_record[]> aside(new (std::nothrow) line_record[most_late + 1]);
   if (aside == nullptr) {
     return false;
   }
   // The records in order close up at the front; the late ones go aside.
   uint32_t kept = 1;
-  uint32_t set_aside = 0;
+  uint32_t late = 0;
   for (uint32_t i = 1; i < count; ++i) {
     if (compare_records<Fold>(text, tie_break, r[kept - 1], r[i], 0) <= 0) {
       r[kept++] = r[i];
-    } else {
-      aside[set_aside++] = r[i];
+      continue;
     }
+    aside[late++] = r[i];
+    if (late > most_late) {
+      // Too many: they go back into the room they left, and the sort takes all.
+      std::memcpy(r + kept, aside.get(), late * sizeof r[0]);
+      return false;
+    }
+  }
+  if (late == 0) {
+    return true;
   }
   radix_sort_as<Fold>(aside.get(), late, text, tie_break);
   // The sort left their key words at other depths; the merge compares from the start.
   for (uint32_t j = 0; j < late; ++j) {
     aside[j].key = load_key_as<Fold>(text, aside[j], 0);
   }
-  // Merged from the back, into the room the late records left.
-  uint32_t i = kept;
-  uint32_t j = late;
+  // Merged from the back, into the room the late records left: the records in order that are
+  // greater than each late one move back as one block.
+  uint32_t end = kept;
   uint32_t out = count;
-  while (j > 0) {
-    if (i > 0 && compare_records<Fold>(text, tie_break, r[i - 1], aside[j - 1], 0) > 0) {
-      r[--out] = r[--i];
-    } else {
-      r[--out] = aside[--j];
-    }
+  for (uint32_t j = late; j > 0; --j) {
+    uint32_t greater = count_greater<Fold>(r, end, aside[j - 1], text, tie_break);
+    out -= greater;
+    end -= greater;
+    std::memmove(r + out, r + end, greater * sizeof r[0]);
+    r[--out] = aside[j - 1];
   }
   return true;
 }

@@ -73,11 +73,9 @@ std::string long_mixed_case_key(std::mt19937& random) {
   return key;
 }
 
-keyed_text make_keys(key_maker make, uint32_t count, uint32_t seed) {
-  std::mt19937 random(seed);
+keyed_text keyed(const std::vector<std::string>& keys) {
   keyed_text k;
-  for (uint32_t i = 0; i < count; ++i) {
-    std::string key = make(random);
+  for (const std::string& key : keys) {
     line_record r{0, static_cast<uint32_t>(k.text.size()), static_cast<uint32_t>(key.size())};
     k.text += key + '\0';
     k.records.push_back(r);
@@ -87,6 +85,15 @@ keyed_text make_keys(key_maker make, uint32_t count, uint32_t seed) {
     r.key = load_key(reinterpret_cast<const unsigned char*>(k.text.data()), r, 0);
   }
   return k;
+}
+
+keyed_text make_keys(key_maker make, uint32_t count, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<std::string> keys;
+  for (uint32_t i = 0; i < count; ++i) {
+    keys.push_back(make(random));
+  }
+  return keyed(keys);
 }
 
 // The key as the order sees it: folded for both folding cases, then as it is for the tie-break.
@@ -149,6 +156,41 @@ TEST(RadixSort, MatchesAComparisonSort) {
       // The text is read, never changed.
       EXPECT_EQ(k.text, make_keys(c.make, c.count, c.count).text) << label;
     }
+  }
+}
+
+// Input in order but for a few late keys: set aside and merged back, wherever they belong (before
+// every key, after all, among equal ones), up to one in sixteen; one more and all are sorted.
+TEST(RadixSort, LateKeysMergeIntoPlace) {
+  struct late_case {
+    const char* name;
+    std::vector<uint32_t> late_at;  // where a late key goes in 60 ascending ones
+    const char* late_key;
+  };
+  const late_case cases[] = {
+      {"before every key", {40}, "a"},
+      {"at the end, before every key", {60}, "a"},
+      {"among equal keys", {10, 50}, "key-020"},
+      {"four late: the most", {5, 20, 33, 59}, "key-001"},
+      {"five late: too many", {5, 20, 33, 47, 59}, "key-001"},
+  };
+  for (const late_case& c : cases) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < 60; ++i) {
+      keys.push_back("key-0" + std::to_string(10 + i));
+    }
+    for (uint32_t at : c.late_at) {
+      keys.insert(keys.begin() + at, c.late_key);
+    }
+    keyed_text k = keyed(keys);
+    radix_sort(k.records.data(), static_cast<uint32_t>(k.records.size()),
+               reinterpret_cast<const unsigned char*>(k.text.data()), key_case::exact);
+    std::vector<std::string> sorted;
+    for (const line_record& r : k.records) {
+      sorted.emplace_back(key_of(k.text, r));
+    }
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(sorted, keys) << c.name;
   }
 }
 
