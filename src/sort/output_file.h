@@ -12,11 +12,11 @@ struct output_source {
   void* state;
 };
 
-// Writes `count` bytes as the new contents of the file `name`, or of what its symbolic links
-// lead to (the links stay). A regular file, or a new one, is written to a temporary file beside
-// it, given the old file's access, and renamed over it; a device or FIFO, and anything under
-// /dev or /proc, is written in place; a directory is refused. On failure the old file is as it
-// was and no temporary is left.
+// Writes the pieces of `source` as the new contents of the file `name`, or of what its symbolic
+// links lead to (the links stay). A regular file, or a new one, is written to a temporary file
+// beside it, given the old file's access, and renamed over it; a device or FIFO, and anything
+// under /dev or /proc, is written in place; a directory is refused. On failure the old file is
+// as it was and no temporary is left.
 write_status write_output(const char* name, output_source source);
 
 // The same for `count` bytes at hand.
