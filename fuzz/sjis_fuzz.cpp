@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sort/sjis.h"
+#include "platform/sjis.h"
 
 namespace {
 

@@ -51,10 +51,13 @@ install_missing() {
 
 install_missing "${native[@]}"
 
-# Wine shows code page 932 text only under a Japanese locale.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  "${sudo_cmd[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# Wine takes the system code page from the locale: Japanese for code page 932 (console 932),
+# French for 1252 (console 850), American English for 1252 (console 437).
+for locale_name in ja_JP fr_FR en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$locale_name\.utf-\?8$"; then
+    "${sudo_cmd[@]}" localedef -i "$locale_name" -f UTF-8 "$locale_name.UTF-8"
+  fi
+done
 
 if [[ "${1:-}" != "--all" ]]; then
   exit 0

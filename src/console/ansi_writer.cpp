@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "sort/sjis.h"
+#include "platform/sjis.h"
 
 win_handle console_handle = nullptr;
 

@@ -12,7 +12,7 @@
 
 #include "platform/platform_defaults.h"
 #include "platform/screen_model.h"
-#include "sort/sjis.h"
+#include "platform/sjis.h"
 
 namespace {
 

@@ -1,18 +1,33 @@
-// Console calls on Windows: the real API on the handles it hands out.
+// Console calls on Windows: the real API on the handles it hands out, text in UTF-16.
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+
 #include "platform/platform_defaults.h"
+#include "platform/wide_names_win32.h"
 
 namespace {
+
+constexpr unsigned japanese = 932;
 
 win_handle real_get_std_handle(win_dword which) {
   return GetStdHandle(which);
 }
 
+// The program's console text is code page 932: converted and written as UTF-16, it shows the
+// same cells on a code page 932 console and reads as well on any other (437, 850, 1252, 65001).
 win_bool real_write_console(win_handle console, const void* bytes, win_dword count,
                             win_dword* written, void* reserved) {
+  std::wstring wide = wide_from_code_page(static_cast<const char*>(bytes), count, japanese);
   DWORD done = 0;
-  BOOL ok = WriteConsoleA(console, bytes, count, &done, reserved);
+  BOOL ok;
+  if (wide.empty()) {
+    ok = WriteConsoleA(console, bytes, count, &done, reserved);
+  } else {
+    ok = WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &done, reserved);
+    done = ok ? count : 0;  // counted in the caller's bytes
+  }
   if (written != nullptr) {
     *written = done;
   }
@@ -42,7 +57,8 @@ win_bool real_screen_info(win_handle console, win_screen_buffer_info* info) {
 }
 
 win_bool real_set_title(const char* title) {
-  return SetConsoleTitleA(title);
+  std::wstring wide = wide_from_code_page(title, std::strlen(title), japanese);
+  return wide.empty() ? SetConsoleTitleA(title) : SetConsoleTitleW(wide.c_str());
 }
 
 }  // namespace

@@ -44,8 +44,45 @@ int posix_open_write(const char* name) {
   return open_retrying(name, O_WRONLY | O_NOCTTY | O_TRUNC);
 }
 
-int posix_create_new(const char* name) {
-  return open_retrying(name, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+// The unnamed file of the run, which posix_keep_temporary links in under its name.
+int unnamed_fd = -1;
+
+// Unnamed (O_TMPFILE) where the file system has it, so that no kill, not even SIGKILL or a
+// power cut, can leave it behind; else a named file, as private.
+int posix_create_temporary(const char* name, bool* named) {
+  *named = false;
+  struct stat st;
+  if (::lstat(name, &st) == 0 || errno != ENOENT) {
+    errno = EEXIST;
+    return -1;
+  }
+#ifdef O_TMPFILE
+  size_t directory = platform_directory_length(name);
+  std::string folder = directory == 0 ? std::string(".") : std::string(name, directory);
+  int unnamed = open_retrying(folder.c_str(), O_TMPFILE | O_RDWR, 0600);
+  if (unnamed >= 0) {
+    unnamed_fd = unnamed;
+    return unnamed;
+  }
+#endif
+  unnamed_fd = -1;
+  int fd = open_retrying(name, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, 0600);
+  *named = fd >= 0;
+  return fd;
+}
+
+bool posix_keep_temporary(int fd, const char* name) {
+  if (fd != unnamed_fd) {
+    return true;  // named from the start
+  }
+  unnamed_fd = -1;
+  // Through /proc, which needs no privilege; AT_EMPTY_PATH where /proc is not mounted.
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+  if (::linkat(AT_FDCWD, path, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0) {
+    return true;
+  }
+  return ::linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0;
 }
 
 bool posix_file_status(int fd, file_info* info) {
@@ -98,15 +135,31 @@ bool posix_remove(const char* name) {
 }
 
 // Owner and group first: a change of owner clears the set-id bits that the mode then restores.
+// Root gives the file the old owner and group; any other user the old group where it is one of
+// theirs (the system refuses the others, and the file keeps the user's own group).
 bool posix_copy_access(const char* from, int fd) {
   struct stat st;
+  if (from == nullptr) {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return ::fchmod(fd, 0666 & ~mask) == 0;
+  }
   if (::stat(from, &st) != 0) {
     return false;
   }
-  if (::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-    return false;
+  mode_t mode = st.st_mode & 07777;
+  if (::geteuid() == 0) {
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+      return false;
+    }
+  } else if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    if (errno != EPERM) {
+      return false;
+    }
+    // The old group's rights are not handed to another group.
+    mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
   }
-  return ::fchmod(fd, st.st_mode & 07777) == 0;
+  return ::fchmod(fd, mode) == 0;
 }
 
 bool posix_path_taken(const char* name) {
@@ -135,7 +188,8 @@ bool system_directory(const std::string& directory) {
 void set_default_file_calls(platform_calls& calls) {
   calls.file_open_read = posix_open_read;
   calls.file_open_write = posix_open_write;
-  calls.file_create_new = posix_create_new;
+  calls.file_create_temporary = posix_create_temporary;
+  calls.file_keep_temporary = posix_keep_temporary;
   calls.file_status = posix_file_status;
   calls.path_status = posix_path_status;
   calls.file_read = posix_read;

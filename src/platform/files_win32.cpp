@@ -1,13 +1,16 @@
-// File calls on Windows: the C runtime's descriptors in binary mode, MoveFileExA to replace.
+// File calls on Windows: the C runtime's descriptors in binary mode over the wide calls, names
+// in UTF-8 converted to UTF-16, MoveFileExW to replace.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/platform_defaults.h"
-#include "sort/sjis.h"
+#include "platform/wide_names_win32.h"
 
 namespace {
 
@@ -26,15 +29,46 @@ file_info info_from(const struct _stati64& st) {
 }
 
 int win_open_read(const char* name) {
-  return _open(name, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  return _wopen(wide_path(name).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
 
 int win_open_write(const char* name) {
-  return _open(name, _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+  return _wopen(wide_path(name).c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
 }
 
-int win_create_new(const char* name) {
-  return _open(name, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+// Marks the open file to be deleted when its last handle closes, or not; true when it took.
+bool set_delete_on_close(HANDLE file, bool deleted) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = deleted ? TRUE : FALSE;
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) !=
+         0;
+}
+
+// Deleted by the system when its handle closes, however the process ends (End task, a closed
+// console, log-off), until win_keep_temporary keeps it.
+int win_create_temporary(const char* name, bool* named) {
+  *named = false;
+  HANDLE file = CreateFileW(wide_path(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return -1;
+  }
+  // Where the mark does not take, the file is an ordinary new one, removed by the writer on
+  // failure as before.
+  *named = !set_delete_on_close(file, true);
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) {
+    set_delete_on_close(file, true);
+    CloseHandle(file);
+    *named = false;
+  }
+  return fd;
+}
+
+bool win_keep_temporary(int fd, const char*) {
+  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  return file != INVALID_HANDLE_VALUE && set_delete_on_close(file, false);
 }
 
 bool win_file_status(int fd, file_info* info) {
@@ -48,8 +82,9 @@ bool win_file_status(int fd, file_info* info) {
 
 // Asked of the object itself, so that devices such as NUL and CON are told from files.
 file_info win_path_status(const char* name) {
-  HANDLE object = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE object = CreateFileW(wide_path(name).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (object == INVALID_HANDLE_VALUE) {
     return file_info{file_kind::missing, 0, false};
   }
@@ -88,22 +123,27 @@ bool win_close(int fd) {
 
 // A read-only file is never replaced, as Windows itself refuses (Wine does not always).
 bool win_rename(const char* from, const char* to) {
-  DWORD attributes = GetFileAttributesA(to);
+  std::wstring target = wide_path(to);
+  DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(wide_path(from).c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool win_remove(const char* name) {
-  return DeleteFileA(name) != 0;
+  return DeleteFileW(wide_path(name).c_str()) != 0;
 }
 
 // The attributes that say who sees the file (hidden, system) and how it is kept; the new file
 // takes the directory's security descriptor, as any new file does.
 bool win_copy_access(const char* from, int fd) {
-  DWORD attributes = GetFileAttributesA(from);
+  if (from == nullptr) {
+    return true;  // a new file takes the directory's, as any new file does
+  }
+  DWORD attributes = GetFileAttributesW(wide_path(from).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return false;
   }
@@ -118,7 +158,7 @@ bool win_copy_access(const char* from, int fd) {
 }
 
 bool win_path_taken(const char* name) {
-  if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(wide_path(name).c_str()) != INVALID_FILE_ATTRIBUTES) {
     return true;
   }
   DWORD error = GetLastError();
@@ -130,7 +170,8 @@ bool win_path_taken(const char* name) {
 void set_default_file_calls(platform_calls& calls) {
   calls.file_open_read = win_open_read;
   calls.file_open_write = win_open_write;
-  calls.file_create_new = win_create_new;
+  calls.file_create_temporary = win_create_temporary;
+  calls.file_keep_temporary = win_keep_temporary;
   calls.file_status = win_file_status;
   calls.path_status = win_path_status;
   calls.file_read = win_read;
@@ -163,18 +204,21 @@ bool platform_windows_paths() {
   return true;
 }
 
+// The wide calls take a name of 32,767 characters behind \\?\; three UTF-8 bytes a character.
 size_t platform_max_path() {
-  return MAX_PATH;
+  return 3 * 32767 + 1;
 }
 
+// Names are UTF-8 here, whose multi-byte characters hold no byte below 0x80: the separators
+// and the drive colon are found byte by byte, whatever the system's code page.
 size_t platform_directory_length(const char* name) {
-  const char* last = sjis_find_last_char(name, '/');
-  const char* backslash = sjis_find_last_char(name, '\\');
+  const char* last = std::strrchr(name, '/');
+  const char* backslash = std::strrchr(name, '\\');
   if (backslash != nullptr && (last == nullptr || backslash > last)) {
     last = backslash;
   }
   if (last == nullptr) {
-    last = sjis_find_first_char(name, ':');
+    last = std::strchr(name, ':');
   }
   return last == nullptr ? 0 : static_cast<size_t>(last - name) + 1;
 }

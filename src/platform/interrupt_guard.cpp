@@ -12,6 +12,11 @@ bool active = false;
 
 extern "C" void note_signal(int signal_number) {
   noted_signal = signal_number;
+#ifdef _WIN32
+  // The C runtime puts the default back before it calls a handler: a second Ctrl-C would end
+  // the process mid-write.
+  std::signal(signal_number, note_signal);
+#endif
 }
 
 }  // namespace

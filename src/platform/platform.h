@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define VELATR_WINAPI __stdcall
@@ -75,10 +76,18 @@ struct platform_calls {
                                 win_dword* bytes_per_sector, win_dword* free_clusters,
                                 win_dword* total_clusters);
 
-  // Files, in binary mode. Descriptors are -1 on failure; counts are -1 on failure.
+  // Files, in binary mode. Descriptors are -1 on failure; counts are -1 on failure. Names are
+  // UTF-8 on Windows (the wide calls are made with them in UTF-16), bytes elsewhere.
   int (*file_open_read)(const char* name);
   int (*file_open_write)(const char* name);  // an existing file, written in place
-  int (*file_create_new)(const char* name);  // fails when the name exists
+  // A new file, private to its owner, for the name `name` in its directory (failing when the
+  // name is taken), which the system itself removes if the process ends, however it ends,
+  // before file_keep_temporary: an unnamed file given `name` only then where the file system
+  // has them, or one marked to be deleted with its last handle. `named` tells whether `name`
+  // exists already (where the system offers neither way), to be removed by the caller.
+  int (*file_create_temporary)(const char* name, bool* named);
+  // Makes the file of file_create_temporary last, under the name it was created for.
+  bool (*file_keep_temporary)(int fd, const char* name);
   bool (*file_status)(int fd, file_info* info);
   file_info (*path_status)(const char* name);
   int64_t (*file_read)(int fd, void* buffer, size_t count);
@@ -88,7 +97,8 @@ struct platform_calls {
   bool (*file_rename)(const char* from, const char* to);  // replaces `to`
   bool (*file_remove)(const char* name);
   // Gives the open file `fd` the access of the file `from` (permission bits, and where the
-  // caller may, owner and group), so that replacing a file exposes nothing.
+  // caller may, owner and group), so that replacing a file exposes nothing; with `from` null,
+  // the access of any new file of the user's.
   bool (*file_copy_access)(const char* from, int fd);
   // True when the name itself is taken, whatever it is: a dangling link too.
   bool (*path_taken)(const char* name);
@@ -106,6 +116,11 @@ void platform_restore_defaults();
 // program opens later can land there and take console text for its contents.
 void platform_guard_standard_streams();
 
+// The program's arguments, argv[0] first: on Windows taken from the wide command line and held
+// in UTF-8, so that no name is ever replaced by a look-alike of the system's code page; as they
+// are elsewhere.
+std::vector<std::string> platform_arguments(int argc, char** argv);
+
 // The process id, for unique temporary names.
 unsigned platform_process_id();
 
@@ -113,8 +128,8 @@ unsigned platform_process_id();
 bool platform_windows_paths();
 
 // Length of the directory part of `name`, its last separator included; 0 when it has none.
-// Windows names are read as Shift-JIS characters; elsewhere a name is bytes and "/" the only
-// separator.
+// Windows names are UTF-8 with "\\", "/" and a drive colon; elsewhere a name is bytes and "/"
+// the only separator.
 size_t platform_directory_length(const char* name);
 
 // What an output name finally names.
@@ -127,5 +142,5 @@ enum class name_target {
 // Follows the symbolic links of the last part of `name`, as opening it would.
 name_target platform_follow_links(const char* name, std::string* final_name);
 
-// The longest path the system's calls take, with its NUL (MAX_PATH on Windows).
+// The longest name the system's calls take, in bytes with its NUL.
 size_t platform_max_path();

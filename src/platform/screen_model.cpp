@@ -1,7 +1,7 @@
 // The console screen-buffer model.
 #include "platform/screen_model.h"
 
-#include "sort/sjis.h"
+#include "platform/sjis.h"
 
 screen_model::screen_model(int width, int height)
     : width_(width),

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "console/console.h"
-#include "sort/sjis.h"
 
 win_module kernel_module = nullptr;
 free_space_ex_fn free_space_ex = nullptr;
@@ -35,11 +34,11 @@ std::string output_directory(const char* name) {
 
 // \\server\share\ from a network name, when both its backslashes are there.
 void reduce_to_share(char* path) {
-  const char* server_end = sjis_find_string(path + 2, "\\");
+  const char* server_end = std::strchr(path + 2, '\\');
   if (server_end == nullptr) {
     return;
   }
-  const char* share_end = sjis_find_string(server_end + 1, "\\");
+  const char* share_end = std::strchr(server_end + 1, '\\');
   if (share_end == nullptr) {
     return;
   }
@@ -83,17 +82,10 @@ char* format_thousands(char* out, size_t out_size, double value) {
   return out;
 }
 
+// Names are UTF-8 on Windows and bytes elsewhere: a separator byte is always a separator.
 char* append_backslash(char* text, size_t size) {
-  // The code of the last character read; a lead byte right before the end reads as 0.
-  uint16_t last_code = 0;
-  for (const char* p = text; *p != '\0';) {
-    p = sjis_next_char(p, &last_code);
-    if (last_code == 0) {
-      break;
-    }
-  }
   size_t length = std::strlen(text);
-  if (last_code != static_cast<unsigned char>(separator()) && length + 1 < size) {
+  if ((length == 0 || text[length - 1] != separator()) && length + 1 < size) {
     text[length] = separator();
     text[length + 1] = '\0';
   }

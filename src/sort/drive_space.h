@@ -34,7 +34,7 @@ char* format_thousands(char* out, size_t out_size, double value);
 // unavailable. False when it does not fit.
 bool prepare_root_path(const char* directory, char* query_path, size_t query_size);
 
-// Appends the directory separator unless the last character (read as Shift-JIS) is one.
+// Appends the directory separator unless the name ends in one.
 char* append_backslash(char* text, size_t size);
 
 // 1 when free_space_ex can be called, 0 otherwise; binds on the first call.

@@ -14,6 +14,7 @@ char* text_buffer = nullptr;
 char* spare_buffer = nullptr;
 ptrdiff_t text_offset = 0;
 int32_t input_size = 0;
+int32_t byte_order_mark = 0;
 
 // The copy's last chunk may start at the final NUL; the output may run two bytes past the data.
 static_assert(buffer_slack >= 3 + line_copy_overrun && buffer_slack > byte_search_overread);
@@ -23,6 +24,7 @@ namespace {
 constexpr char carriage_return = '\r';
 constexpr char line_feed = '\n';
 constexpr char ctrl_z = 0x1A;
+constexpr char utf8_mark[3] = {'\xEF', '\xBB', '\xBF'};
 // Lines ahead of the copy whose bytes are fetched early while assembling.
 constexpr int32_t prefetch_distance = 16;
 
@@ -168,9 +170,17 @@ split_status split_lines() {
   }
   data[size] = '\0';
 
-  line_table[0] = data;
+  // A UTF-8 byte-order mark belongs to the file, not to its first line: it is no part of any
+  // key, and the output starts with it. The NUL over its last byte ends the walk back to the
+  // first line's start.
+  byte_order_mark = 0;
+  if (size >= 3 && std::memcmp(data, utf8_mark, sizeof utf8_mark) == 0) {
+    byte_order_mark = sizeof utf8_mark;
+    data[2] = '\0';
+  }
+  line_table[0] = data + byte_order_mark;
   split_state s{data, size, end, 1};
-  const char* p = data;
+  const char* p = data + byte_order_mark;
   // Blocks that end, with the byte after them, before the data's last byte.
   int32_t plain_limit = size - static_cast<int32_t>(byte_block) - 1;
   for (;;) {
@@ -203,6 +213,10 @@ size_t next_output_piece(void* state, const char** piece) {
   output_cursor& cursor = *static_cast<output_cursor*>(state);
   char* out = buffer;
   char* const limit = buffer + output_piece_size;
+  if (cursor.produced == 0 && cursor.line == 0 && cursor.offset == 0) {
+    std::memcpy(out, utf8_mark, static_cast<size_t>(byte_order_mark));
+    out += byte_order_mark;
+  }
   while (cursor.line < line_count && out < limit) {
     int32_t i = cursor.line;
     if (i + prefetch_distance < line_count) {

@@ -17,6 +17,8 @@ extern char* spare_buffer;
 extern ptrdiff_t text_offset;
 // Bytes of data, less a dropped trailing Ctrl-Z once the lines are split.
 extern int32_t input_size;
+// Bytes of the UTF-8 byte-order mark the data start with (3), kept first in the output; else 0.
+extern int32_t byte_order_mark;
 
 // Bytes after the data in each block: the terminator, the slack of the word-wise comparison, of
 // the sixteen-byte line-end search and of the chunked line copy, and the up to two extra bytes

@@ -7,7 +7,6 @@
 
 #include "platform/interrupt_guard.h"
 #include "platform/platform.h"
-#include "sort/sjis.h"
 
 namespace {
 
@@ -74,9 +73,10 @@ write_status write_replacing(const char* name, bool replaces, output_source sour
   // Guarded before the temporary file exists, so that no interrupt can leave it behind.
   interrupt_guard_begin();
   int fd = -1;
+  bool named = false;  // whether the name exists before the file is kept
   for (unsigned attempt = 0; attempt < create_attempts && fd < 0; ++attempt) {
     temporary_name_for(name, attempt, temporary.data(), temporary.size());
-    fd = platform.file_create_new(temporary.c_str());
+    fd = platform.file_create_temporary(temporary.c_str(), &named);
     if (fd < 0 && !platform.path_taken(temporary.c_str())) {
       break;  // not a name clash: the directory will not take the file
     }
@@ -86,10 +86,13 @@ write_status write_replacing(const char* name, bool replaces, output_source sour
     return cannot_create;
   }
   // The new file is as private as the old one before any of the data is in it.
-  bool same_access = !replaces || platform.file_copy_access(name, fd);
+  bool same_access = platform.file_copy_access(replaces ? name : nullptr, fd);
   bool written = same_access && write_source(fd, source);
   // A replaced file must be on the disk before the old one goes.
   bool flushed = written && (!replaces || platform.file_flush(fd));
+  // Only a complete file is given its name: until then the system removes it with the process.
+  bool kept =
+      flushed && !interrupt_requested() && platform.file_keep_temporary(fd, temporary.c_str());
   bool closed = platform.file_close(fd);
   write_status status = write_status::ok;
   // An interrupt before the rename keeps the old output: the new one is given up.
@@ -97,10 +100,10 @@ write_status write_replacing(const char* name, bool replaces, output_source sour
     status = write_status::remove_failed;
   } else if (!(written && flushed && closed) || interrupt_requested()) {
     status = write_status::write_failed;
-  } else if (!platform.file_rename(temporary.c_str(), name)) {
+  } else if (!kept || !platform.file_rename(temporary.c_str(), name)) {
     status = replaces ? write_status::remove_failed : write_status::open_failed;
   }
-  if (status != write_status::ok) {
+  if (status != write_status::ok && (named || kept)) {
     platform.file_remove(temporary.c_str());
   }
   interrupt_guard_end();  // an interrupt ends the process here, with nothing left behind

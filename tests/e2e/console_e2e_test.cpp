@@ -12,12 +12,21 @@
 
 namespace {
 
-// The program as a terminal command, through its emulator with the emulator's settings; Wine
-// shows code page 932 only under a Japanese locale.
-std::vector<std::string> terminal_command(const std::string& program, bool emulated) {
+// The console a Windows program gets under Wine: the locale picks the system's code pages
+// (ja_JP: 932, fr_FR: 1252 with a console of 850, en_US: 1252 with 437); `code_page`, when not
+// 0, is set with chcp before the program starts.
+struct console_kind {
+  const char* locale = "ja_JP.UTF-8";
+  int code_page = 0;
+};
+
+// The program as a terminal command, through its emulator with the emulator's settings.
+std::vector<std::string> terminal_command(const std::string& program, bool emulated,
+                                          const std::vector<std::string>& arguments,
+                                          console_kind console = {}) {
   std::vector<std::string> command;
   if (emulated) {
-    command = {"env", "LANG=ja_JP.UTF-8"};
+    command = {"env", std::string("LANG=") + console.locale};
     for (const char* name :
          {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "QEMU_LD_PREFIX", "QEMU_SET_ENV"}) {
       if (const char* value = std::getenv(name)) {
@@ -26,16 +35,26 @@ std::vector<std::string> terminal_command(const std::string& program, bool emula
     }
     command.push_back(program_emulator());
   }
+  if (console.code_page != 0 && program_is_windows()) {
+    std::string line = "chcp " + std::to_string(console.code_page) + " >nul & Z:" + program;
+    std::replace(line.begin(), line.end(), '/', '\\');
+    for (const std::string& argument : arguments) {
+      line += " " + argument;
+    }
+    command.insert(command.end(), {"cmd", "/c", line});
+    return command;
+  }
   command.push_back(program);
+  command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }
 
 terminal_screen run_on_screen(const std::string& program, bool emulated,
                               const std::vector<std::string>& arguments,
-                              const std::string& directory, int columns = 80) {
-  std::vector<std::string> command = terminal_command(program, emulated);
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  return run_in_terminal(command, directory, columns);
+                              const std::string& directory, int columns = 80,
+                              console_kind console = {}) {
+  return run_in_terminal(terminal_command(program, emulated, arguments, console), directory,
+                         columns);
 }
 
 class ConsoleE2e : public ::testing::Test {
@@ -65,31 +84,49 @@ void expect_banner(const terminal_screen& screen) {
   EXPECT_EQ(screen.title, "  VELTAR 5ML   v.3.40  ");
 }
 
+const std::vector<std::string> usage = {
+    "use  VELATR input-file-name output-file-name [/R] [/+n] [/N|/L] [/X]",
+    "",
+    "          /R  : 逆順ソート",
+    "          /+n : n 文字目から比較します。",
+    "          /N  : 半角英字の大文字小文字を区別しません（A と a を同一文字と解釈）",
+    "          /L  : 同上。但し同一データの場合は、A < a として比較します。",
+    "          /X  : ドライブサイズチェック省略",
+    "          注  : /N と /L を同時に指定する事は出来ません",
+    "              : /X オプションの利用時は、ご注意下さい",
+    "",
+};
+
+void expect_usage(const terminal_screen& screen) {
+  ASSERT_GE(screen.rows.size(), usage.size() + 1);
+  for (size_t i = 0; i < usage.size(); ++i) {
+    EXPECT_EQ(screen.rows[i + 1], usage[i]) << "row " << i + 1;
+  }
+}
+
 TEST_F(ConsoleE2e, UsageScreen) {
   terminal_screen screen = run({});
   EXPECT_EQ(screen.status, 1);
   expect_banner(screen);
-  const std::vector<std::string> usage = {
-      "use  VELATR input-file-name output-file-name [/R] [/+n] [/N|/L] [/X]",
-      "",
-      "          /R  : 逆順ソート",
-      "          /+n : n 文字目から比較します。",
-      "          /N  : 半角英字の大文字小文字を区別しません（A と a を同一文字と解釈）",
-      "          /L  : 同上。但し同一データの場合は、A < a として比較します。",
-      "          /X  : ドライブサイズチェック省略",
-      "          注  : /N と /L を同時に指定する事は出来ません",
-      "              : /X オプションの利用時は、ご注意下さい",
-      "",
-  };
-  for (size_t i = 0; i < usage.size(); ++i) {
-    EXPECT_EQ(screen.rows[i + 1], usage[i]) << "row " << i + 1;
-  }
+  expect_usage(screen);
   EXPECT_NE(screen.coloured[1].find("use  \x1b[92mVELATR\x1b[96m input-file-name"),
             std::string::npos)
       << screen.coloured[1];
   EXPECT_NE(screen.coloured[1].find("\x1b[93m [/R] [/+n] [/N|/L] [/X]"), std::string::npos);
   EXPECT_NE(screen.coloured[3].find("\x1b[93m/R  \x1b[97m: 逆順ソート"), std::string::npos)
       << screen.coloured[3];
+}
+
+// The Japanese text reads the same on a console of any code page: 932, 850 and 437 of the
+// systems' own, and 65001 or 437 set by chcp on a Japanese one.
+TEST_F(ConsoleE2e, UsageOnConsolesOfEveryCodePage) {
+  const console_kind consoles[] = {
+      {"fr_FR.UTF-8", 0}, {"en_US.UTF-8", 0}, {"ja_JP.UTF-8", 65001}, {"ja_JP.UTF-8", 437}};
+  for (const console_kind& console : consoles) {
+    SCOPED_TRACE(std::string(console.locale) + " " + std::to_string(console.code_page));
+    expect_usage(
+        run_on_screen(program_path(), !program_emulator().empty(), {}, dir_.path(), 80, console));
+  }
 }
 
 TEST_F(ConsoleE2e, SortScreen) {

@@ -48,12 +48,14 @@ TEST(AppendBackslash, AddsTheSeparatorOnce) {
     const char* text;
     const char* expected;
   };
+  // Names are UTF-8 on Windows: a byte 0x5C is a backslash, whatever comes before it (한 is
+  // ED 95 9C, a Shift-JIS pair 95 9C after ED).
   const std::vector<append_case> windows = {
-      {"C:\\dir\\", "C:\\dir\\"}, {"C:\\dir", "C:\\dir\\"}, {"", "\\"}, {"C:", "C:\\"},
-      {"\x95\\", "\x95\\\\"},     {".\\", ".\\"},
+      {"C:\\dir\\", "C:\\dir\\"}, {"C:\\dir", "C:\\dir\\"}, {"", "\\"},     {"C:", "C:\\"},
+      {"한\\", "한\\"},           {"한", "한\\"},           {".\\", ".\\"},
   };
   const std::vector<append_case> posix = {
-      {"/a/", "/a/"}, {"/a", "/a/"}, {"", "/"}, {"./", "./"}, {"\x95/", "\x95//"},
+      {"/a/", "/a/"}, {"/a", "/a/"}, {"", "/"}, {"./", "./"}, {"\x95/", "\x95/"}, {"語/", "語/"},
   };
   for (const append_case& c : platform_windows_paths() ? windows : posix) {
     char text[64];
@@ -77,7 +79,9 @@ TEST(CheckOutputSpace, QueryPaths) {
       {"D:\\data\\out.txt", "D:\\data\\", "D:\\"},
       {"\\\\srv\\share\\dir\\out.txt", "\\\\srv\\share\\dir\\", "\\\\srv\\share\\"},
       {"\\\\srv\\out.txt", "\\\\srv\\", "\\\\srv\\"},
-      {"\x95\\.txt", ".\\", ".\\"},
+      {"表.txt", ".\\", ".\\"},  // 表 is 95 5C in Shift-JIS, E8 A1 A8 in UTF-8
+      {"café\\out.txt", "café\\", "café\\"},
+      {"한\\out.txt", "한\\", "한\\"},
       {"", ".\\", ".\\"},
   };
   const std::vector<path_case> posix = {

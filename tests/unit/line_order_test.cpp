@@ -53,6 +53,30 @@ TEST(OrderLines, OrdersOfTheSwitches) {
   }
 }
 
+// A UTF-8 byte-order mark is no part of the first line's key, and stays first in every order;
+// the column skip counts from the line's own start.
+TEST(OrderLines, ByteOrderMarkStaysFirst) {
+  const std::string mark = "\xEF\xBB\xBF";
+  struct mark_case {
+    std::vector<const char*> switches;
+    std::string input;
+    std::string output;
+  };
+  const mark_case cases[] = {
+      {{}, mark + "m\r\na\r\nz\r\n", mark + "a\r\nm\r\nz\r\n"},
+      {{"/R"}, mark + "m\r\na\r\nz\r\n", mark + "z\r\nm\r\na\r\n"},
+      {{"/+2"}, mark + "xb\r\nya\r\n", mark + "ya\r\nxb\r\n"},
+      {{"/+3"}, mark + "x\r\naab\r\nbba", mark + "x\r\nbba\r\naab"},
+      {{"/N"}, mark + "b\r\nA\r\n", mark + "A\r\nb\r\n"},
+      {{"/L", "/R"}, mark + "a\r\nA\r\nb", mark + "b\r\na\r\nA"},
+  };
+  for (const mark_case& c : cases) {
+    pipeline_result r = run_pipeline(c.input, c.switches);
+    ASSERT_EQ(r.split, split_status::ok);
+    EXPECT_EQ(r.output, c.output) << (c.switches.empty() ? "(none)" : c.switches[0]);
+  }
+}
+
 // Under /N lines that differ only in case are equal: either order, nothing lost, text unfolded.
 TEST(OrderLines, CaseBlindKeepsTheText) {
   pipeline_result r = run_pipeline("b\r\na\r\nB\r\nA\r\n", {"/N"});

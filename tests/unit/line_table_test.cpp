@@ -39,6 +39,29 @@ TEST(SplitLines, LineEndsAndTheDataEnd) {
       {"LF CR", "a\n\rb", {"a\n\rb"}, "a\n\rb"},
       {"only CR LF", "\r\n", {""}, "\r\n"},
       {"blank lines", "\r\n\r\n", {"", ""}, "\r\n\r\n"},
+      // A UTF-8 byte-order mark at the start stays first, outside every line.
+      {"mark",
+       "\xEF\xBB\xBF"
+       "b\r\na\r\n",
+       {"b", "a"},
+       "\xEF\xBB\xBF"
+       "b\r\na\r\n"},
+      {"mark alone", "\xEF\xBB\xBF", {""}, "\xEF\xBB\xBF"},
+      {"mark, CR LF", "\xEF\xBB\xBF\r\n", {""}, "\xEF\xBB\xBF\r\n"},
+      {"mark, Ctrl-Z",
+       "\xEF\xBB\xBF"
+       "a\x1a",
+       {"a"},
+       "\xEF\xBB\xBF"
+       "a"},
+      {"mark later", "a\r\n\xEF\xBB\xBF", {"a", "\xEF\xBB\xBF"}, "a\r\n\xEF\xBB\xBF"},
+      {"part of a mark",
+       "\xEF\xBB"
+       "a",
+       {"\xEF\xBB"
+        "a"},
+       "\xEF\xBB"
+       "a"},
   };
   for (const split_case& c : cases) {
     pipeline_result r = split_only(c.input);

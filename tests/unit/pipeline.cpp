@@ -60,8 +60,9 @@ pipeline_result reference_split(std::string input) {
     r.split = split_status::nul_byte;
     return r;
   }
-  size_t start = 0;
-  for (size_t i = 0; i + 1 < input.size(); ++i) {
+  // A UTF-8 byte-order mark at the very start is the file's, no line's.
+  size_t start = input.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+  for (size_t i = start; i + 1 < input.size(); ++i) {
     if (input[i] == '\r' && input[i + 1] == '\n') {
       r.lines.push_back(input.substr(start, i - start));
       start = i + 2;

@@ -20,6 +20,7 @@ pipeline_result run_pipeline(const std::string& input, const std::vector<const c
 pipeline_result split_only(const std::string& input);
 
 // The line rule, a byte at a time, as the model the split is checked against: a trailing Ctrl-Z
-// is dropped, a NUL anywhere is refused, CR LF alone ends a line, and a final CR LF ends the last
-// line without an empty one after it.
+// is dropped, a NUL anywhere is refused, a UTF-8 byte-order mark at the start belongs to no
+// line, CR LF alone ends a line, and a final CR LF ends the last line without an empty one after
+// it.
 pipeline_result reference_split(std::string input);

@@ -1,4 +1,4 @@
-#include "sort/sjis.h"
+#include "platform/sjis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Shift-JIS character reading and searching.
-#include "sort/sjis.h"
+#include "platform/sjis.h"
 
 #include <cstring>
 
