@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -33,15 +34,42 @@ file_info info_from(const struct stat& st) {
   return info;
 }
 
+// The descriptor a name stands for (/dev/stdout, /dev/fd/1, /proc/self/fd/1 and the like), or
+// -1: such a name means the descriptor the program was given, not a new opening of its file.
+int descriptor_named(const char* name) {
+  static const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
+  const std::string path = name;
+  for (const std::string& prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                    std::string("/proc/thread-self/fd/"), own}) {
+    if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find_first_not_of("0123456789", prefix.size()) == std::string::npos &&
+        path.size() - prefix.size() < 6) {
+      return std::atoi(path.c_str() + prefix.size());
+    }
+  }
+  const char* const standard[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
+  for (int fd = 0; fd < 3; ++fd) {
+    if (path == standard[fd]) {
+      return fd;
+    }
+  }
+  return -1;
+}
+
 // Opened without waiting, so that a FIFO given as the input is refused instead of hanging.
 int posix_open_read(const char* name) {
   return open_retrying(name, O_RDONLY | O_NONBLOCK);
 }
 
-// A FIFO waits for its reader here, as for any other program writing to it. A regular file
-// (reached through /dev/stdout, say) is written from its start and ends where the output does.
+// A descriptor's name writes through a copy of that descriptor, so that a `>>` append or a pipe
+// works as the shell set it up. Anything else (a device, a FIFO, which waits for its reader
+// here) is opened without truncation: nothing is cut that was not asked to be.
 int posix_open_write(const char* name) {
-  return open_retrying(name, O_WRONLY | O_NOCTTY | O_TRUNC);
+  int descriptor = descriptor_named(name);
+  if (descriptor >= 0) {
+    return ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+  }
+  return open_retrying(name, O_WRONLY | O_NOCTTY);
 }
 
 // The unnamed file of the run, which posix_keep_temporary links in under its name.
@@ -167,22 +195,6 @@ bool posix_path_taken(const char* name) {
   return ::lstat(name, &st) == 0 || errno != ENOENT;
 }
 
-// True for a directory under /dev or /proc, whose files are devices and views of processes.
-bool system_directory(const std::string& directory) {
-  char resolved[PATH_MAX];
-  if (::realpath(directory.empty() ? "." : directory.c_str(), resolved) == nullptr) {
-    return false;
-  }
-  for (const char* root : {"/dev", "/proc"}) {
-    size_t length = std::strlen(root);
-    if (std::strncmp(resolved, root, length) == 0 &&
-        (resolved[length] == '\0' || resolved[length] == '/')) {
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 void set_default_file_calls(platform_calls& calls) {
@@ -236,23 +248,23 @@ name_target platform_follow_links(const char* name, std::string* final_name) {
   constexpr int most_links = 40;
   std::string path = name;
   for (int links = 0; links <= most_links; ++links) {
-    std::string directory = path.substr(0, platform_directory_length(path.c_str()));
-    if (system_directory(directory)) {
-      return name_target::system;
+    *final_name = path;
+    // A descriptor's name leads where the descriptor does: it is not a link to follow.
+    if (descriptor_named(path.c_str()) >= 0) {
+      return name_target::descriptor;
     }
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-      *final_name = path;
       return name_target::plain;
     }
     char target[PATH_MAX];
     ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
     if (length <= 0) {
-      *final_name = path;
       return name_target::plain;
     }
     target[length] = '\0';
     // A relative target is read from the link's own directory.
+    std::string directory = path.substr(0, platform_directory_length(path.c_str()));
     path = target[0] == '/' ? std::string(target) : directory + target;
   }
   return name_target::loop;

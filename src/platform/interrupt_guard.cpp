@@ -3,7 +3,6 @@
 
 #include <csignal>
 #include <iterator>
-#include <vector>
 
 namespace {
 
@@ -46,9 +45,10 @@ void interrupt_guard_end() {
     std::signal(guarded_signals[i], previous[i] == SIG_ERR ? SIG_DFL : previous[i]);
   }
   active = false;
+  // Raised again under the caller's own handling: the default ends the process, a handler of
+  // the caller's runs.
   int signal_number = noted_signal;
   if (signal_number != 0) {
-    std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
   }
 }
@@ -61,37 +61,17 @@ struct guarded_signal {
   int number;
   struct sigaction previous;
 };
-std::vector<guarded_signal> guarded;
-
-// Every signal that can be caught and whose default ends the process, but those that report a
-// fault of the program itself (a bad address, instruction or division), which must not be
-// waited out. SIGXFSZ is ignored instead: a file-size limit then fails the write.
-std::vector<int> terminating_signals() {
-  std::vector<int> numbers = {SIGHUP,  SIGINT,  SIGQUIT,   SIGPIPE, SIGALRM, SIGTERM,
-                              SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU};
-#ifdef SIGPOLL
-  numbers.push_back(SIGPOLL);
-#endif
-#ifdef SIGPWR
-  numbers.push_back(SIGPWR);
-#endif
-#ifdef SIGSTKFLT
-  numbers.push_back(SIGSTKFLT);
-#endif
-#ifdef SIGRTMIN
-  for (int n = SIGRTMIN; n <= SIGRTMAX; ++n) {
-    numbers.push_back(n);
-  }
-#endif
-  return numbers;
-}
+// Room for every signal there is, so that guarding allocates nothing.
+constexpr int most_signals = 128;
+guarded_signal guarded[most_signals];
+int guarded_count = 0;
 
 void install(int number, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
   sigfillset(&action.sa_mask);
   guarded_signal entry{number, {}};
-  if (sigaction(number, nullptr, &entry.previous) != 0) {
+  if (guarded_count == most_signals || sigaction(number, nullptr, &entry.previous) != 0) {
     return;
   }
   // A signal the caller chose to ignore (nohup, say) stays ignored.
@@ -99,18 +79,41 @@ void install(int number, void (*handler)(int)) {
     return;
   }
   if (sigaction(number, &action, nullptr) == 0) {
-    guarded.push_back(entry);
+    guarded[guarded_count++] = entry;
   }
+}
+
+// Every signal that can be caught and whose default ends the process, but those that report a
+// fault of the program itself (a bad address, instruction or division), which must not be
+// waited out.
+void install_terminating(void (*handler)(int)) {
+  for (int number : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2,
+                     SIGVTALRM, SIGPROF, SIGXCPU}) {
+    install(number, handler);
+  }
+#ifdef SIGPOLL
+  install(SIGPOLL, handler);
+#endif
+#ifdef SIGPWR
+  install(SIGPWR, handler);
+#endif
+#ifdef SIGSTKFLT
+  install(SIGSTKFLT, handler);
+#endif
+#ifdef SIGRTMIN
+  for (int n = SIGRTMIN; n <= SIGRTMAX; ++n) {
+    install(n, handler);
+  }
+#endif
 }
 
 }  // namespace
 
+// SIGXFSZ is ignored instead: a file-size limit then fails the write.
 void interrupt_guard_begin() {
   noted_signal = 0;
-  guarded.clear();
-  for (int number : terminating_signals()) {
-    install(number, note_signal);
-  }
+  guarded_count = 0;
+  install_terminating(note_signal);
   install(SIGXFSZ, SIG_IGN);
   active = true;
 }
@@ -119,16 +122,15 @@ void interrupt_guard_end() {
   if (!active) {
     return;
   }
-  for (const guarded_signal& entry : guarded) {
-    sigaction(entry.number, &entry.previous, nullptr);
+  for (int i = 0; i < guarded_count; ++i) {
+    sigaction(guarded[i].number, &guarded[i].previous, nullptr);
   }
-  guarded.clear();
+  guarded_count = 0;
   active = false;
+  // Raised again under the caller's own handling: the default ends the process, a handler of
+  // the caller's runs.
   int signal_number = noted_signal;
   if (signal_number != 0) {
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    sigaction(signal_number, &fallback, nullptr);
     sigset_t just_this;
     sigemptyset(&just_this);
     sigaddset(&just_this, signal_number);

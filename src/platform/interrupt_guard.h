@@ -10,5 +10,6 @@ void interrupt_guard_begin();
 // True once one of the guarded signals has arrived.
 bool interrupt_requested();
 
-// Restores the previous handlers; when a signal was noted, ends the process as it would have.
+// Restores the previous handlers; when a signal was noted, raises it again under them: the
+// process ends as it would have, or the caller's own handler runs.
 void interrupt_guard_end();

@@ -134,9 +134,9 @@ size_t platform_directory_length(const char* name);
 
 // What an output name finally names.
 enum class name_target {
-  plain,   // `final_name` is the file itself, or what the links of its last part lead to
-  system,  // under /dev or /proc, on the way or at the end: open the name itself, never replace
-  loop,    // links that lead nowhere in the end
+  plain,       // `final_name` is the file itself, or what the links of its last part lead to
+  descriptor,  // a descriptor the program was given (/dev/stdout): written through it, in place
+  loop,        // links that lead nowhere in the end
 };
 
 // Follows the symbolic links of the last part of `name`, as opening it would.

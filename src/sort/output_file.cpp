@@ -12,16 +12,14 @@ namespace {
 
 constexpr unsigned create_attempts = 100;
 
-// Writes all of `bytes`, in as many calls as the system needs; stops early when interrupted.
+// Writes all of a piece, in as many calls as the system needs (a call may write less than it
+// was given); stops early when interrupted.
 bool write_all(int fd, const char* bytes, size_t count) {
-  // One call moves at most about 2 GiB on Linux; pieces also bound how long an interrupt waits.
-  constexpr size_t piece = size_t{64} << 20;
   while (count > 0) {
     if (interrupt_requested()) {
       return false;
     }
-    size_t wanted = count < piece ? count : piece;
-    int64_t put = platform.file_write(fd, bytes, wanted);
+    int64_t put = platform.file_write(fd, bytes, count);
     if (put <= 0) {
       return false;
     }
@@ -42,33 +40,24 @@ bool write_source(int fd, output_source source) {
   return !interrupt_requested();
 }
 
-// A source of one piece: the bytes at hand.
-struct bytes_at_hand {
-  const char* bytes;
-  size_t count;
-};
-
-size_t next_bytes_at_hand(void* state, const char** piece) {
-  bytes_at_hand& rest = *static_cast<bytes_at_hand*>(state);
-  *piece = rest.bytes;
-  size_t count = rest.count;
-  rest.count = 0;
-  return count;
-}
-
+// Guarded as a replace is, so that a file-size limit fails the write instead of ending the
+// process, and an interrupt ends it only once the device is closed.
 write_status write_in_place(const char* name, output_source source) {
+  interrupt_guard_begin();
   int fd = platform.file_open_write(name);
   if (fd < 0) {
+    interrupt_guard_end();
     return write_status::open_failed;
   }
   bool written = write_source(fd, source);
   bool closed = platform.file_close(fd);
+  interrupt_guard_end();
   return written && closed ? write_status::ok : write_status::write_failed;
 }
 
 write_status write_replacing(const char* name, bool replaces, output_source source) {
   // A directory that refuses new files refuses to let the old output go too.
-  write_status cannot_create = replaces ? write_status::remove_failed : write_status::open_failed;
+  write_status cannot_create = replaces ? write_status::replace_failed : write_status::open_failed;
   std::string temporary(std::strlen(name) + 64, '\0');
   // Guarded before the temporary file exists, so that no interrupt can leave it behind.
   interrupt_guard_begin();
@@ -97,11 +86,11 @@ write_status write_replacing(const char* name, bool replaces, output_source sour
   write_status status = write_status::ok;
   // An interrupt before the rename keeps the old output: the new one is given up.
   if (!same_access) {
-    status = write_status::remove_failed;
+    status = write_status::replace_failed;
   } else if (!(written && flushed && closed) || interrupt_requested()) {
     status = write_status::write_failed;
   } else if (!kept || !platform.file_rename(temporary.c_str(), name)) {
-    status = replaces ? write_status::remove_failed : write_status::open_failed;
+    status = replaces ? write_status::replace_failed : write_status::open_failed;
   }
   if (status != write_status::ok && (named || kept)) {
     platform.file_remove(temporary.c_str());
@@ -123,14 +112,13 @@ write_status write_output(const char* name, output_source source) {
   switch (platform_follow_links(name, &target)) {
     case name_target::loop:
       return write_status::open_failed;
-    case name_target::system:
-      if (platform.path_status(name).kind == file_kind::directory) {
-        return write_status::open_failed;
-      }
-      return write_in_place(name, source);
+    case name_target::descriptor:
+      return write_in_place(target.c_str(), source);
     case name_target::plain:
       break;
   }
+  // What the name is decides, not where it is: a regular file is replaced (under /dev/shm too),
+  // a device, FIFO or socket written in place.
   file_info existing = platform.path_status(target.c_str());
   switch (existing.kind) {
     case file_kind::directory:
@@ -139,16 +127,11 @@ write_status write_output(const char* name, output_source source) {
       return write_in_place(target.c_str(), source);
     case file_kind::regular:
       if (existing.read_only) {
-        return write_status::remove_failed;
+        return write_status::replace_failed;
       }
       return write_replacing(target.c_str(), true, source);
     case file_kind::missing:
       break;
   }
   return write_replacing(target.c_str(), false, source);
-}
-
-write_status write_output(const char* name, const char* bytes, size_t count) {
-  bytes_at_hand all{bytes, count};
-  return write_output(name, output_source{next_bytes_at_hand, &all});
 }

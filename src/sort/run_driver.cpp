@@ -57,7 +57,7 @@ bool open_input(const char* name, int* fd, int32_t* size) {
 
 const char* write_failure_message(write_status status) {
   switch (status) {
-    case write_status::remove_failed:
+    case write_status::replace_failed:
       return "\nOutput file remove err.";
     case write_status::open_failed:
       return "\nOutput file open err.";

@@ -51,11 +51,11 @@ pid_t start_command(const std::vector<std::string>& command, const std::string& 
   }
   int null_in = open("/dev/null", O_RDONLY);
   int null_out = open("/dev/null", O_WRONLY);
-  auto file_or_null = [null_out](const std::string& name) {
-    return name.empty() ? null_out : open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  auto file_or_null = [null_out](const std::string& name, int how) {
+    return name.empty() ? null_out : open(name.c_str(), O_WRONLY | O_CREAT | how, 0644);
   };
-  int output = file_or_null(options.output_file);
-  int error = file_or_null(options.error_file);
+  int output = file_or_null(options.output_file, options.append_output ? O_APPEND : O_TRUNC);
+  int error = file_or_null(options.error_file, O_TRUNC);
   dup2(null_in, 0);
   dup2(output, 1);
   dup2(error, 2);

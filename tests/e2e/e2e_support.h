@@ -25,6 +25,7 @@ int run_program(const std::vector<std::string>& arguments, const std::string& di
 struct run_options {
   std::string error_file;               // standard error's file (the null device when empty)
   std::string output_file;              // standard output's file (the null device when empty)
+  bool append_output = false;           // standard output opened to append, as `>>` does
   bool close_standard_streams = false;  // start with descriptors 0, 1 and 2 closed
   long file_size_limit = -1;            // bytes (RLIMIT_FSIZE); SIGXFSZ keeps its default
   std::vector<int> ignored_signals;     // set to be ignored, as nohup does
