@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/large_memory.h"
+#include "sort/case_fold.h"
 #include "sort/line_table.h"
 #include "sort/radix_sort.h"
 #include "sort/run_settings.h"
@@ -35,9 +36,8 @@ void copy_and_fold(char* data, char* copy, size_t size) {
   unsigned char* q = reinterpret_cast<unsigned char*>(copy);
   for (size_t i = 0; i < size; ++i) {
     unsigned char c = p[i];
-    unsigned lower = static_cast<unsigned char>(c - 'a') < 26u ? 1u : 0u;
     q[i] = c;
-    p[i] = static_cast<unsigned char>(c - (lower << 5));
+    p[i] = fold_byte(c);
   }
 }
 
@@ -51,6 +51,18 @@ uint32_t line_length(char** table, int32_t count, int32_t i) {
     }
   }
   return static_cast<uint32_t>(std::strlen(table[i]));
+}
+
+// The comparator of the sort, equal lines kept in input order: the entries point into the text
+// in that order, and the column skip keeps it.
+int compare_entries_in_input_order(const void* p, const void* q) {
+  int c = entry_compare(p, q);
+  if (c != 0) {
+    return c;
+  }
+  const char* a = *static_cast<char* const*>(p);
+  const char* b = *static_cast<char* const*>(q);
+  return a < b ? -1 : (a > b ? 1 : 0);
 }
 
 // The qsort of the pointers by the comparators, when there is no room for the records: the keys
@@ -69,9 +81,12 @@ void sort_by_comparators(char** table, int32_t count, size_t data_bytes) {
       table[i] = p;
     }
   }
-  std::qsort(table, static_cast<size_t>(count), sizeof table[0], entry_compare);
+  std::qsort(table, static_cast<size_t>(count), sizeof table[0], compare_entries_in_input_order);
   if (fold_case) {
     std::memcpy(text_buffer, spare_buffer, data_bytes);
+  }
+  if (column_skip > 0) {
+    restore_line_starts(table, count);
   }
 }
 
@@ -79,7 +94,7 @@ key_case case_of_keys() {
   if (!fold_case) {
     return key_case::exact;
   }
-  return line_compare == compare_folded_then_exact ? key_case::folded_then_exact : key_case::folded;
+  return case_tie_break ? key_case::folded_then_exact : key_case::folded;
 }
 
 }  // namespace
@@ -101,16 +116,10 @@ void order_lines(char** table, int32_t count, int32_t size) {
   } else if (count > 1) {
     records = static_cast<line_record*>(allocate_large(record_bytes));
   }
-  if (records == nullptr) {
-    if (count > 1) {
-      sort_by_comparators(table, count, data_bytes);
-      if (column_skip > 0) {
-        restore_line_starts(table, count);
-      }
-    }
-  } else {
-    const unsigned char* text = reinterpret_cast<const unsigned char*>(text_buffer);
-    uint32_t skip = static_cast<uint32_t>(column_skip);
+  const unsigned char* text = reinterpret_cast<const unsigned char*>(text_buffer);
+  uint32_t skip = static_cast<uint32_t>(column_skip);
+  bool sorted = false;
+  if (records != nullptr) {
     for (int32_t i = 0; i < count; ++i) {
       line_record& r = records[i];
       uint32_t length = line_length(table, count, i);
@@ -119,11 +128,11 @@ void order_lines(char** table, int32_t count, int32_t size) {
       r.length = length - skipped;
       r.key = load_key(text, r, 0);
     }
-    radix_sort(records, static_cast<uint32_t>(count), text, case_of_keys());
-    // The reverse of the ascending order is the order of the reversed comparator.
-    bool reversed = entry_compare == compare_entries_reversed;
+    sorted = radix_sort(records, static_cast<uint32_t>(count), text, case_of_keys(), reverse_order);
+  }
+  if (sorted) {
     for (int32_t i = 0; i < count; ++i) {
-      const line_record& r = records[reversed ? count - 1 - i : i];
+      const line_record& r = records[i];
       // A key that is not empty starts the whole skip into its line, without a read of the
       // line; an empty one may end a shorter line.
       char* start = text_buffer + r.offset;
@@ -134,8 +143,11 @@ void order_lines(char** table, int32_t count, int32_t size) {
       }
       table[i] = start;
     }
-    if (!in_spare) {
-      release_large(records, record_bytes);
-    }
+  }
+  if (records != nullptr && !in_spare) {
+    release_large(records, record_bytes);
+  }
+  if (!sorted && count > 1) {
+    sort_by_comparators(table, count, data_bytes);
   }
 }

@@ -6,13 +6,21 @@
 // that end inside the word are complete, so their bucket is finished. Small ranges are ordered
 // by ranking their words, or by an insertion sort when two words are equal. The records are 16
 // bytes, so each pass streams through memory instead of chasing pointers into the text.
+//
+// Equal keys end in input order: a record's offset is its place in the text, and wherever keys
+// are found equal their records are put in the order of their offsets. A descending sort is the
+// ascending one read backwards run by run, each run of equal keys kept forwards: each record's
+// key word is left saying whether it equals the one before.
 #include "sort/radix_sort.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
+
+#include "sort/byte_search.h"
+#include "sort/case_fold.h"
 
 namespace {
 
@@ -32,6 +40,121 @@ struct sort_task {
   int shift;
 };
 
+// The ranges still to sort: a stack that says when it cannot grow instead of throwing.
+class task_stack {
+ public:
+  task_stack() = default;
+  task_stack(const task_stack&) = delete;
+  task_stack& operator=(const task_stack&) = delete;
+  ~task_stack() { std::free(tasks_); }
+
+  bool push(const sort_task& task) {
+    if (size_ == capacity_) {
+      size_t capacity = capacity_ == 0 ? 256 : 2 * capacity_;
+      void* grown = std::realloc(tasks_, capacity * sizeof(sort_task));
+      if (grown == nullptr) {
+        return false;
+      }
+      tasks_ = static_cast<sort_task*>(grown);
+      capacity_ = capacity;
+    }
+    tasks_[size_++] = task;
+    return true;
+  }
+  bool empty() const { return size_ == 0; }
+  sort_task pop() { return tasks_[--size_]; }
+
+ private:
+  sort_task* tasks_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+// What a finished record's key word says: whether its key equals the one before it.
+constexpr uint64_t unlike_the_one_before = 0;
+constexpr uint64_t like_the_one_before = 1;
+
+// A scratch array for the ranges up to scratch_capacity records, made when the first of them
+// comes; without it (no memory) they are worked on in place.
+class scratch_space {
+ public:
+  explicit scratch_space(uint32_t count)
+      : wanted_(count < scratch_capacity ? count : scratch_capacity) {}
+  // Room for `count` records, or null.
+  line_record* room_for(uint32_t count) {
+    if (count > wanted_) {
+      return nullptr;
+    }
+    if (!tried_) {
+      tried_ = true;
+      records_.reset(new (std::nothrow) line_record[wanted_]);
+    }
+    return records_.get();
+  }
+
+ private:
+  std::unique_ptr<line_record[]> records_;
+  uint32_t wanted_;
+  bool tried_ = false;
+};
+
+// Records of equal keys in input order: by their offsets, eleven bits a pass through the
+// scratch array where there is room (a comparison sort would cost a mispredicted branch a
+// compare), else by comparison.
+void order_by_offset(line_record* r, uint32_t count, scratch_space& scratch) {
+  uint32_t i = 1;
+  while (i < count && r[i - 1].offset < r[i].offset) {
+    ++i;
+  }
+  if (i == count) {
+    return;
+  }
+  constexpr uint32_t bits = 11;
+  constexpr uint32_t buckets = uint32_t{1} << bits;
+  line_record* spare = count >= 64 ? scratch.room_for(count) : nullptr;
+  if (spare == nullptr) {
+    std::sort(r, r + count,
+              [](const line_record& a, const line_record& b) { return a.offset < b.offset; });
+    return;
+  }
+  uint32_t low = r[0].offset;
+  uint32_t high = r[0].offset;
+  for (uint32_t j = 1; j < count; ++j) {
+    low = r[j].offset < low ? r[j].offset : low;
+    high = r[j].offset > high ? r[j].offset : high;
+  }
+  line_record* from = r;
+  line_record* to = spare;
+  uint32_t sizes[buckets];
+  for (uint32_t shift = 0; shift < 32 && ((high - low) >> shift) != 0; shift += bits) {
+    std::memset(sizes, 0, sizeof sizes);
+    for (uint32_t j = 0; j < count; ++j) {
+      ++sizes[((from[j].offset - low) >> shift) & (buckets - 1)];
+    }
+    uint32_t position = 0;
+    for (uint32_t b = 0; b < buckets; ++b) {
+      uint32_t size = sizes[b];
+      sizes[b] = position;
+      position += size;
+    }
+    for (uint32_t j = 0; j < count; ++j) {
+      to[sizes[((from[j].offset - low) >> shift) & (buckets - 1)]++] = from[j];
+    }
+    std::swap(from, to);
+  }
+  if (from != r) {
+    std::memcpy(r, from, count * sizeof r[0]);
+  }
+}
+
+// Marks a run of equal keys: the first unlike what comes before it, the rest alike.
+void mark_equal_run(line_record* r, uint32_t count) {
+  r[0].key = unlike_the_one_before;
+  for (uint32_t i = 1; i < count; ++i) {
+    r[i].key = like_the_one_before;
+  }
+}
+
 inline uint64_t big_endian_word(const unsigned char* p) {
   uint64_t word;
   std::memcpy(&word, p, sizeof word);
@@ -39,24 +162,6 @@ inline uint64_t big_endian_word(const unsigned char* p) {
   word = __builtin_bswap64(word);
 #endif
   return word;
-}
-
-// The high bit of every byte 'a' to 'z' of `word`, without a branch: the high bit of a byte's
-// low seven bits plus 0x1F (0x05) is set from 'a' ('{') on.
-inline uint64_t lower_case_highs(uint64_t word) {
-  constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
-  constexpr uint64_t highs = 0x8080808080808080ull;
-  uint64_t low = word & low7;
-  return (low + 0x1F1F1F1F1F1F1F1Full) & ~(low + 0x0505050505050505ull) & ~word & highs;
-}
-
-// Every byte 'a' to 'z' of `word` as 'A' to 'Z', the others as they are.
-inline uint64_t fold_word(uint64_t word) {
-  return word - (lower_case_highs(word) >> 2);
-}
-
-inline unsigned char fold_byte(unsigned char c) {
-  return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
 }
 
 // The big-endian word at `p`, folded when `Fold`.
@@ -151,20 +256,41 @@ bool rank_distinct_words(line_record* r, uint32_t count) {
   return true;
 }
 
+// A small range, ordered with the records of equal keys by offset; with `mark`, each key word is
+// then left saying whether its key equals the one before.
 template <bool Fold>
 void insertion_sort(line_record* r, uint32_t count, uint32_t depth, const unsigned char* text,
-                    bool tie_break) {
+                    bool tie_break, bool mark) {
   if (rank_distinct_words(r, count)) {
+    if (mark) {
+      for (uint32_t i = 0; i < count; ++i) {
+        r[i].key = unlike_the_one_before;
+      }
+    }
     return;
   }
+  bool equal_after[small_range] = {};  // whether r[i] equals r[i + 1]
   for (uint32_t i = 1; i < count; ++i) {
     line_record moving = r[i];
     uint32_t j = i;
-    while (j > 0 && compare_records<Fold>(text, tie_break, moving, r[j - 1], depth) < 0) {
+    for (; j > 0; --j) {
+      int c = compare_records<Fold>(text, tie_break, moving, r[j - 1], depth);
+      if (c > 0 || (c == 0 && moving.offset > r[j - 1].offset)) {
+        break;
+      }
       r[j] = r[j - 1];
-      --j;
     }
     r[j] = moving;
+  }
+  if (!mark) {
+    return;
+  }
+  for (uint32_t i = 0; i + 1 < count; ++i) {
+    equal_after[i] = compare_records<Fold>(text, tie_break, r[i], r[i + 1], depth) == 0;
+  }
+  r[0].key = unlike_the_one_before;
+  for (uint32_t i = 1; i < count; ++i) {
+    r[i].key = equal_after[i - 1] ? like_the_one_before : unlike_the_one_before;
   }
 }
 
@@ -204,29 +330,34 @@ uint32_t skip_shared_prefix(line_record* r, uint32_t count, uint32_t from,
 uint64_t lower_case_bits(const unsigned char* text, const line_record& record, uint32_t depth) {
   uint64_t bits = 0;
   for (uint32_t at = 0; at < 64 && depth + at < record.length; at += 8) {
-    uint64_t highs = lower_case_highs(load_key(text, record, depth + at));
-    // Gathers the eight high bits into one byte, the first byte's bit the highest.
-    bits |= (((highs >> 7) * 0x0102040810204080ull) >> 56) << (56 - at);
+    // The first byte's bit the highest: the word is big-endian, its first byte the lowest bit.
+    uint64_t byte_bits = gather_highs(lower_case_highs(load_key(text, record, depth + at)));
+    bits |= byte_bits << (56 - at);
   }
   return bits;
 }
 
-// A range of keys that are entirely equal (folded): with the tie-break, ordered as they are.
-// Such keys differ only in the case of their letters, and where they first differ the one in
-// upper case comes first: so they are in the order of their bits of lower case, taken 64 bytes
-// at a time.
-void finish_equal_range(line_record* records, uint32_t count, const unsigned char* text,
-                        bool tie_break) {
+// A range of keys that are entirely equal (folded): put in input order, and with the tie-break
+// ordered as they are. Such keys differ only in the case of their letters, and where they first
+// differ the one in upper case comes first: so they are in the order of their bits of lower
+// case, taken 64 bytes at a time. False when its work space cannot be had.
+bool finish_equal_range(line_record* records, uint32_t count, const unsigned char* text,
+                        bool tie_break, bool mark, scratch_space& scratch) {
   if (!tie_break || count < 2) {
-    return;
+    order_by_offset(records, count, scratch);
+    if (mark) {
+      mark_equal_run(records, count);
+    }
+    return true;
   }
   // Equal keys have equal lengths.
   uint32_t length = records[0].length;
-  std::vector<sort_task> stack;
-  stack.push_back({0, count, 0, 0});
+  task_stack stack;
+  if (!stack.push({0, count, 0, 0})) {
+    return false;
+  }
   while (!stack.empty()) {
-    sort_task task = stack.back();
-    stack.pop_back();
+    sort_task task = stack.pop();
     line_record* r = records + task.begin;
     // Duplicate lines are common: a range of copies of one line is done in one pass.
     const unsigned char* first = text + r[0].offset + task.depth;
@@ -236,36 +367,39 @@ void finish_equal_range(line_record* records, uint32_t count, const unsigned cha
       ++copies;
     }
     if (copies == task.count) {
+      order_by_offset(r, task.count, scratch);
+      if (mark) {
+        mark_equal_run(r, task.count);
+      }
       continue;
     }
-    bool all_same = true;
     for (uint32_t i = 0; i < task.count; ++i) {
       if (i + prefetch_distance < task.count) {
         __builtin_prefetch(text + r[i + prefetch_distance].offset + task.depth);
       }
       r[i].key = lower_case_bits(text, r[i], task.depth);
-      all_same = all_same && r[i].key == r[0].key;
     }
+    std::sort(r, r + task.count, [](const line_record& a, const line_record& b) {
+      return a.key < b.key || (a.key == b.key && a.offset < b.offset);
+    });
     uint32_t next_depth = task.depth + 64;
-    if (!all_same) {
-      std::sort(r, r + task.count,
-                [](const line_record& a, const line_record& b) { return a.key < b.key; });
-    }
-    if (next_depth >= length) {
-      continue;
-    }
-    // Runs of the same bits are told apart further on.
+    // Runs of the same bits are the same lines once the keys end, else told apart further on.
     for (uint32_t i = 0; i < task.count;) {
       uint32_t j = i + 1;
       while (j < task.count && r[j].key == r[i].key) {
         ++j;
       }
-      if (j - i > 1) {
-        stack.push_back({task.begin + i, j - i, next_depth, 0});
+      if (j - i > 1 && next_depth < length) {
+        if (!stack.push({task.begin + i, j - i, next_depth, 0})) {
+          return false;
+        }
+      } else if (mark) {
+        mark_equal_run(r + i, j - i);
       }
       i = j;
     }
   }
+  return true;
 }
 
 // The bytes a range's records were counted by: only buckets `low` to `high` can hold any, so
@@ -364,25 +498,53 @@ uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t
 
 namespace {
 
-// Whether the records are in descending order (they are then turned round): reverse-sorted
-// files are common, and one pass through them in text order costs a fraction of the sort. Other
-// input costs the pass up to its first pair in ascending order, which most reach at once.
+// Leaves each record's key word saying whether its key equals the one before, for records in
+// order whose words are loaded at depth 0 (read from the back, so no word is needed once
+// overwritten).
+template <bool Fold>
+void mark_equal_neighbours(line_record* r, uint32_t count, const unsigned char* text,
+                           bool tie_break) {
+  for (uint32_t i = count - 1; i > 0; --i) {
+    bool equal = compare_records<Fold>(text, tie_break, r[i - 1], r[i], 0) == 0;
+    r[i].key = equal ? like_the_one_before : unlike_the_one_before;
+  }
+  r[0].key = unlike_the_one_before;
+}
+
+// Whether the records are in descending order (they are then turned round, runs of equal keys
+// kept in input order): reverse-sorted files are common, and one pass through them in text
+// order costs a fraction of the sort. Other input costs the pass up to its first pair in
+// ascending order, which most reach at once.
 template <bool Fold>
 bool reverse_if_descending(line_record* r, uint32_t count, const unsigned char* text,
                            bool tie_break) {
   uint32_t i = 1;
-  while (i < count && compare_records<Fold>(text, tie_break, r[i - 1], r[i], 0) >= 0) {
-    ++i;
+  bool equal_neighbours = false;
+  for (; i < count; ++i) {
+    int c = compare_records<Fold>(text, tie_break, r[i - 1], r[i], 0);
+    if (c < 0) {
+      break;
+    }
+    equal_neighbours = equal_neighbours || c == 0;
   }
   if (i < count) {
     return false;
   }
   std::reverse(r, r + count);
+  for (uint32_t start = 0; equal_neighbours && start < count;) {
+    uint32_t end = start + 1;
+    while (end < count && compare_records<Fold>(text, tie_break, r[start], r[end], 0) == 0) {
+      ++end;
+    }
+    std::reverse(r + start, r + end);
+    start = end;
+  }
   return true;
 }
 
 template <bool Fold>
-void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text, bool tie_break);
+bool radix_sort_as(line_record* records, uint32_t count, const unsigned char* text, bool tie_break,
+                   bool mark);
 
 // How many of the records `r[0..end)`, in order, are greater than `x`, found from the back by
 // galloping: a late record's place is near the end of what is left to merge.
@@ -439,13 +601,20 @@ bool merge_late_records(line_record* r, uint32_t count, const unsigned char* tex
   if (late == 0) {
     return true;
   }
-  radix_sort_as<Fold>(aside.get(), late, text, tie_break);
+  if (!radix_sort_as<Fold>(aside.get(), late, text, tie_break, false)) {
+    for (uint32_t j = 0; j < late; ++j) {
+      aside[j].key = load_key_as<Fold>(text, aside[j], 0);
+    }
+    std::memcpy(r + kept, aside.get(), late * sizeof r[0]);
+    return false;
+  }
   // The sort left their key words at other depths; the merge compares from the start.
   for (uint32_t j = 0; j < late; ++j) {
     aside[j].key = load_key_as<Fold>(text, aside[j], 0);
   }
   // Merged from the back, into the room the late records left: the records in order that are
-  // greater than each late one move back as one block.
+  // greater than each late one move back as one block. Those equal to it came before it in the
+  // input, and stay before it.
   uint32_t end = kept;
   uint32_t out = count;
   for (uint32_t j = late; j > 0; --j) {
@@ -458,28 +627,38 @@ bool merge_late_records(line_record* r, uint32_t count, const unsigned char* tex
   return true;
 }
 
-// Sorts records whose key words are loaded at depth 0 (folded when `Fold`).
+// Sorts records whose key words are loaded at depth 0 (folded when `Fold`), equal keys in input
+// order; with `mark`, each key word is left saying whether its key equals the one before. False
+// when the work space cannot be had: the records are then all there, in some order.
 template <bool Fold>
-void radix_sort_as(line_record* records, uint32_t count, const unsigned char* text,
-                   bool tie_break) {
+bool radix_sort_as(line_record* records, uint32_t count, const unsigned char* text, bool tie_break,
+                   bool mark) {
+  if (count < 2) {
+    if (mark && count == 1) {
+      records[0].key = unlike_the_one_before;
+    }
+    return true;
+  }
   if (reverse_if_descending<Fold>(records, count, text, tie_break) ||
       merge_late_records<Fold>(records, count, text, tie_break)) {
-    return;
+    if (mark) {
+      // The checks and the merge leave every word at depth 0.
+      mark_equal_neighbours<Fold>(records, count, text, tie_break);
+    }
+    return true;
   }
-  // Made when the first range small enough for it comes.
-  std::unique_ptr<line_record[]> scratch;
-  uint32_t scratch_size = 0;
-  bool scratch_tried = false;
-  std::vector<sort_task> stack;
-  stack.push_back({0, count, 0, 56});
+  scratch_space scratch(count);
+  task_stack stack;
+  if (!stack.push({0, count, 0, 56})) {
+    return false;
+  }
   uint32_t sizes[256];
   while (!stack.empty()) {
-    sort_task task = stack.back();
-    stack.pop_back();
+    sort_task task = stack.pop();
     line_record* r = records + task.begin;
     for (;;) {
       if (task.count < small_range) {
-        insertion_sort<Fold>(r, task.count, task.depth, text, tie_break);
+        insertion_sort<Fold>(r, task.count, task.depth, text, tie_break, mark);
         break;
       }
       if (task.shift < 0) {
@@ -496,49 +675,79 @@ void radix_sort_as(line_record* records, uint32_t count, const unsigned char* te
         if (task.shift < 0) {
           if ((r[0].key & 0xFF) == 0) {
             // Every key ends inside this word: all are equal.
-            finish_equal_range(r, task.count, text, tie_break);
+            if (!finish_equal_range(r, task.count, text, tie_break, mark, scratch)) {
+              return false;
+            }
             break;
           }
           continue;
         }
       }
       byte_span bytes = count_bytes(r, task.count, task.shift, sizes);
-      if (!scratch_tried && task.count <= scratch_capacity) {
-        // Without it (no memory) every range is bucketed in place.
-        scratch_tried = true;
-        uint32_t size = count < scratch_capacity ? count : scratch_capacity;
-        scratch.reset(new (std::nothrow) line_record[size]);
-        scratch_size = scratch != nullptr ? size : 0;
-      }
-      bucket_by_byte(r, task.count, task.shift, sizes, bytes,
-                     task.count <= scratch_size ? scratch.get() : nullptr);
+      bucket_by_byte(r, task.count, task.shift, sizes, bytes, scratch.room_for(task.count));
       uint32_t begin = task.begin;
       for (unsigned b = bytes.low; b <= bytes.high; ++b) {
         uint32_t size = sizes[b];
-        if (size > 1) {
-          if (b == 0) {
-            // Keys ending before this byte: equal in all their bytes.
-            finish_equal_range(records + begin, size, text, tie_break);
-          } else {
-            stack.push_back({begin, size, task.depth, task.shift - 8});
+        if (size == 1 && mark) {
+          records[begin].key = unlike_the_one_before;
+        } else if (size > 1 && b == 0) {
+          // Keys ending before this byte: equal in all their bytes.
+          if (!finish_equal_range(records + begin, size, text, tie_break, mark, scratch)) {
+            return false;
           }
+        } else if (size > 1 && !stack.push({begin, size, task.depth, task.shift - 8})) {
+          return false;
         }
         begin += size;
       }
       break;
     }
   }
+  return true;
+}
+
+// Turns records in ascending order, each key word saying whether its key equals the one before,
+// into descending order with each run of equal keys still in input order.
+void reverse_runs(line_record* r, uint32_t count) {
+  std::reverse(r, r + count);
+  // Reversed, a run ends at the record that was its first: the one unlike the one before.
+  for (uint32_t start = 0; start < count;) {
+    uint32_t end = start;
+    while (r[end].key == like_the_one_before) {
+      ++end;
+    }
+    std::reverse(r + start, r + end + 1);
+    start = end + 1;
+  }
 }
 
 }  // namespace
 
-void radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases) {
+bool merge_late_records(line_record* records, uint32_t count, const unsigned char* text,
+                        key_case cases) {
   if (cases == key_case::exact) {
-    radix_sort_as<false>(records, count, text, false);
-    return;
+    return merge_late_records<false>(records, count, text, false);
   }
   for (uint32_t i = 0; i < count; ++i) {
     records[i].key = fold_word(records[i].key);
   }
-  radix_sort_as<true>(records, count, text, cases == key_case::folded_then_exact);
+  return merge_late_records<true>(records, count, text, cases == key_case::folded_then_exact);
+}
+
+bool radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases,
+                bool descending) {
+  bool sorted;
+  if (cases == key_case::exact) {
+    sorted = radix_sort_as<false>(records, count, text, false, descending);
+  } else {
+    for (uint32_t i = 0; i < count; ++i) {
+      records[i].key = fold_word(records[i].key);
+    }
+    sorted =
+        radix_sort_as<true>(records, count, text, cases == key_case::folded_then_exact, descending);
+  }
+  if (sorted && descending) {
+    reverse_runs(records, count);
+  }
+  return sorted;
 }

@@ -19,6 +19,16 @@ uint64_t load_key(const unsigned char* text, const line_record& record, uint32_t
 enum class key_case { exact, folded, folded_then_exact };
 
 // Sorts `count` records (their keys loaded at depth 0, as they are in `text`) ascending by
-// unsigned bytes, a prefix first, each byte folded as `cases` says while it is read: the text
-// itself is never changed. Iterative: the work stack lives on the heap.
-void radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases);
+// unsigned bytes, a prefix first, or when `descending` in the reverse of that order, each byte
+// folded as `cases` says while it is read: the text itself is never changed. Records of equal
+// keys keep the order of their offsets (the input's order) either way. False when its work
+// space cannot be had; the records are then all there, in some order, and their key words are
+// no longer loaded.
+bool radix_sort(line_record* records, uint32_t count, const unsigned char* text, key_case cases,
+                bool descending);
+
+// The radix sort's way with input in order but for a few late records (logs): records in
+// ascending order but for at most one in sixteen are sorted, those set aside and merged back,
+// and true returned; with more, false, the records all there in another order.
+bool merge_late_records(line_record* records, uint32_t count, const unsigned char* text,
+                        key_case cases);

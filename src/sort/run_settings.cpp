@@ -7,6 +7,8 @@
 
 bool skip_drive_check = false;
 bool fold_case = false;
+bool reverse_order = false;
+bool case_tie_break = false;
 line_comparator line_compare = compare_lines;
 entry_comparator entry_compare = compare_entries;
 int32_t column_skip = 0;
@@ -62,6 +64,8 @@ int32_t read_decimal(const char* text) {
 void reset_run_settings() {
   skip_drive_check = false;
   fold_case = false;
+  reverse_order = false;
+  case_tie_break = false;
   line_compare = compare_lines;
   entry_compare = compare_entries;
   column_skip = 0;
@@ -76,17 +80,20 @@ void apply_switch(const char* argument) {
     case 'R':
     case 'r':
       entry_compare = compare_entries_reversed;
+      reverse_order = true;
       append_summary("/R");
       break;
     case 'N':
     case 'n':
       fold_case = true;
+      case_tie_break = false;
       line_compare = compare_lines;
       append_summary("/N");
       break;
     case 'L':
     case 'l':
       fold_case = true;
+      case_tie_break = true;
       line_compare = compare_folded_then_exact;
       append_summary("/L");
       break;

@@ -9,6 +9,10 @@ constexpr int command_summary_size = 64;
 
 extern bool skip_drive_check;
 extern bool fold_case;
+// What the comparators chosen below mean, said outright for the radix sort: descending (/R),
+// and the case-sensitive tie-break of /L.
+extern bool reverse_order;
+extern bool case_tie_break;
 extern line_comparator line_compare;
 extern entry_comparator entry_compare;
 extern int32_t column_skip;

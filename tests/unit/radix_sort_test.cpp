@@ -89,21 +89,61 @@ keyed_text keyed(const std::vector<std::string>& keys) {
   return k;
 }
 
-keyed_text make_keys(key_maker make, uint32_t count, uint32_t seed) {
-  std::mt19937 random(seed);
-  std::vector<std::string> keys;
-  for (uint32_t i = 0; i < count; ++i) {
-    keys.push_back(make(random));
-  }
-  return keyed(keys);
-}
+// How the made keys are laid out before the sort: as made, in order, or in reverse order
+// (sorted and reverse-sorted files, equal keys among them).
+enum class layout { as_made, ascending, descending };
 
 struct radix_case {
   const char* name;
   key_maker make;
   uint32_t count;
+  layout arranged = layout::as_made;
 };
 
+std::vector<std::string> arranged_keys(const radix_case& c) {
+  std::mt19937 random(c.count);
+  std::vector<std::string> keys;
+  for (uint32_t i = 0; i < c.count; ++i) {
+    keys.push_back(c.make(random));
+  }
+  if (c.arranged != layout::as_made) {
+    std::stable_sort(keys.begin(), keys.end());
+  }
+  if (c.arranged == layout::descending) {
+    std::reverse(keys.begin(), keys.end());
+  }
+  return keys;
+}
+
+// The order of the model, equal keys in input order: the records sorted stably by their keys'
+// model strings, made once a record.
+std::vector<uint32_t> model_offsets(const keyed_text& k, const reference_order& order) {
+  std::vector<std::string> folded;
+  std::vector<std::string> exact;
+  for (const line_record& r : k.records) {
+    exact.emplace_back(key_of(k.text, r));
+    folded.push_back(order.key(exact.back(), order.fold));
+  }
+  std::vector<size_t> index(k.records.size());
+  for (size_t i = 0; i < index.size(); ++i) {
+    index[i] = i;
+  }
+  std::stable_sort(index.begin(), index.end(), [&](size_t a, size_t b) {
+    int c = folded[a].compare(folded[b]);
+    if (c == 0 && order.tie_break) {
+      c = exact[a].compare(exact[b]);
+    }
+    return order.reverse ? c > 0 : c < 0;
+  });
+  std::vector<uint32_t> offsets;
+  for (size_t i : index) {
+    offsets.push_back(k.records[i].offset);
+  }
+  return offsets;
+}
+
+// Every record in the model's place, ascending and descending, in every case of keys: equal
+// keys (copies, and under folding keys differing in case) in input order.
 TEST(RadixSort, OrdersAsTheReference) {
   const radix_case cases[] = {
       {"random", random_key, 300000},
@@ -114,46 +154,40 @@ TEST(RadixSort, OrdersAsTheReference) {
       {"small random", random_key, 31},
       {"small duplicates", duplicate_key, 40},
       {"small mixed case", mixed_case_key, 45},
+      {"duplicates in order", duplicate_key, 5000, layout::ascending},
+      {"duplicates in reverse order", duplicate_key, 5000, layout::descending},
   };
   for (const radix_case& c : cases) {
+    const keyed_text made = keyed(arranged_keys(c));
     for (key_case cases_of_keys :
          {key_case::exact, key_case::folded, key_case::folded_then_exact}) {
-      keyed_text k = make_keys(c.make, c.count, c.count);
-      auto text = reinterpret_cast<const unsigned char*>(k.text.data());
-      std::vector<line_record> sorted = k.records;
-      radix_sort(sorted.data(), c.count, text, cases_of_keys);
-
-      std::string label =
-          std::string(c.name) + " in case " + std::to_string(static_cast<int>(cases_of_keys));
-      reference_order order;
-      order.fold = cases_of_keys != key_case::exact;
-      order.tie_break = cases_of_keys == key_case::folded_then_exact;
-      size_t out_of_order = c.count;
-      for (size_t i = 1; i < c.count && out_of_order == c.count; ++i) {
-        if (order.compare(std::string(key_of(k.text, sorted[i - 1])),
-                          std::string(key_of(k.text, sorted[i]))) > 0) {
-          out_of_order = i;
+      for (bool descending : {false, true}) {
+        keyed_text k = made;
+        auto text = reinterpret_cast<const unsigned char*>(k.text.data());
+        ASSERT_TRUE(radix_sort(k.records.data(), c.count, text, cases_of_keys, descending));
+        std::string label = std::string(c.name) + " in case " +
+                            std::to_string(static_cast<int>(cases_of_keys)) +
+                            (descending ? ", descending" : "");
+        reference_order order;
+        order.fold = cases_of_keys != key_case::exact;
+        order.tie_break = cases_of_keys == key_case::folded_then_exact;
+        order.reverse = descending;
+        std::vector<uint32_t> expected = model_offsets(made, order);
+        size_t first_wrong = 0;
+        while (first_wrong < c.count && k.records[first_wrong].offset == expected[first_wrong]) {
+          ++first_wrong;
         }
+        EXPECT_EQ(first_wrong, c.count) << label;
+        // The text is read, never changed.
+        EXPECT_EQ(k.text, made.text) << label;
       }
-      EXPECT_EQ(out_of_order, c.count) << label;
-      // Every record once: the sort permutes, it never copies one over another.
-      auto offsets_of = [](const std::vector<line_record>& records) {
-        std::vector<uint32_t> offsets;
-        for (const line_record& r : records) {
-          offsets.push_back(r.offset);
-        }
-        std::sort(offsets.begin(), offsets.end());
-        return offsets;
-      };
-      EXPECT_EQ(offsets_of(sorted), offsets_of(k.records)) << label;
-      // The text is read, never changed.
-      EXPECT_EQ(k.text, make_keys(c.make, c.count, c.count).text) << label;
     }
   }
 }
 
 // Input in order but for a few late keys: set aside and merged back, wherever they belong (before
-// every key, after all, among equal ones), up to one in sixteen; one more and all are sorted.
+// every key, after all, among equal ones), up to one in sixteen; one more and the merge gives
+// up, every record still there.
 TEST(RadixSort, LateKeysMergeIntoPlace) {
   struct late_case {
     const char* name;
@@ -176,14 +210,22 @@ TEST(RadixSort, LateKeysMergeIntoPlace) {
       keys.insert(keys.begin() + at, c.late_key);
     }
     keyed_text k = keyed(keys);
-    radix_sort(k.records.data(), static_cast<uint32_t>(k.records.size()),
-               reinterpret_cast<const unsigned char*>(k.text.data()), key_case::exact);
-    std::vector<std::string> sorted;
+    const keyed_text made = k;
+    bool merged =
+        merge_late_records(k.records.data(), static_cast<uint32_t>(k.records.size()),
+                           reinterpret_cast<const unsigned char*>(k.text.data()), key_case::exact);
+    EXPECT_EQ(merged, c.late_at.size() <= 4) << c.name;
+    std::vector<uint32_t> offsets;
     for (const line_record& r : k.records) {
-      sorted.emplace_back(key_of(k.text, r));
+      offsets.push_back(r.offset);
     }
-    std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(sorted, keys) << c.name;
+    std::vector<uint32_t> expected = model_offsets(made, reference_order{});
+    if (!merged) {
+      // All there, in another order.
+      std::sort(offsets.begin(), offsets.end());
+      std::sort(expected.begin(), expected.end());
+    }
+    EXPECT_EQ(offsets, expected) << c.name;
   }
 }
 

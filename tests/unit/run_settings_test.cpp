@@ -62,6 +62,9 @@ TEST_F(RunSettings, SwitchesSetTheirSettings) {
     EXPECT_EQ(entry_compare, c.entry) << label;
     EXPECT_EQ(line_compare, c.line) << label;
     EXPECT_EQ(fold_case, c.fold) << label;
+    // The flags the radix sort reads say what the comparators do.
+    EXPECT_EQ(reverse_order, c.entry == compare_entries_reversed) << label;
+    EXPECT_EQ(case_tie_break, c.line == compare_folded_then_exact) << label;
     EXPECT_EQ(column_skip, c.skip) << label;
     EXPECT_EQ(skip_drive_check, c.skip_check) << label;
     EXPECT_STREQ(command_summary, c.summary) << label;
