@@ -32,13 +32,13 @@ int main(int argc, char** argv) {
     apply_switch(argv[i]);
   }
   clock_type::time_point t = clock_type::now();
-  int fd = platform.file_open_read(argv[1]);
-  file_info info;
-  if (fd < 0 || !platform.file_status(fd, &info) || info.kind != file_kind::regular) {
+  int fd = -1;
+  int32_t size = 0;
+  if (open_sized_input(argv[1], &fd, &size) != open_status::ok) {
     std::fprintf(stderr, "cannot open %s\n", argv[1]);
     return 1;
   }
-  if (allocate_buffers(static_cast<int32_t>(info.size)) != buffer_status::ok) {
+  if (allocate_buffers(size) != buffer_status::ok) {
     return 1;
   }
   double allocate = milliseconds_since(t);

@@ -1,8 +1,12 @@
 # The program and its tests as 32-bit Linux programs, with the same code paths and flags as the
-# 32-bit Windows build (i686, no SSE2), run under user-mode emulation on machines that run no
+# 32-bit Windows build (i686 with SSE2), run under user-mode emulation on machines that run no
 # 32-bit programs themselves.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
+# SSE2, which every processor that runs a supported Windows has: nearly twice as fast as plain
+# i686 code. The program refuses a processor without it before any of that code runs.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -march=pentium4")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -march=pentium4")
 
 set(CMAKE_C_COMPILER i686-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)

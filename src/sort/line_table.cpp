@@ -48,6 +48,26 @@ char* allocate_block(size_t size) {
 
 }  // namespace
 
+open_status open_sized_input(const char* name, int* fd, int32_t* size) {
+  int input = platform.file_open_read(name);
+  if (input < 0) {
+    return open_status::open_failed;
+  }
+  file_info info;
+  if (!platform.file_status(input, &info) || info.kind != file_kind::regular) {
+    platform.file_close(input);
+    return open_status::open_failed;
+  }
+  // Sized as 64 bits first, so that 4 GiB + 1 is never taken for 1 byte.
+  if (info.size > INT32_MAX) {
+    platform.file_close(input);
+    return open_status::too_large;
+  }
+  *fd = input;
+  *size = static_cast<int32_t>(info.size);
+  return open_status::ok;
+}
+
 void release_buffers() {
   if (text_buffer != nullptr) {
     release_large(text_buffer - 1, block_size(allocated_size));

@@ -25,9 +25,15 @@ extern int32_t byte_order_mark;
 // of the assembled output with their NUL.
 constexpr size_t buffer_slack = 128;
 
+enum class open_status { ok, open_failed, too_large };
 enum class buffer_status { ok, text_failed, spare_failed };
 enum class read_status { ok, short_read, larger_than_stated };
 enum class split_status { ok, too_many_lines, nul_byte };
+
+// Opens the input for reading and takes its size: only a regular file has a size that means
+// anything, and sizes are signed 32-bit counts (2 GiB and more is too large). The file is closed
+// again on failure.
+open_status open_sized_input(const char* name, int* fd, int32_t* size);
 
 // Allocates both buffers for `size` bytes of data; reports which allocation failed.
 buffer_status allocate_buffers(int32_t size);

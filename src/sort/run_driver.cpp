@@ -18,9 +18,6 @@ namespace {
 constexpr int exit_success = 0;
 constexpr int exit_failure = 1;
 
-// Sizes are signed 32-bit counts: 2 GiB and more cannot be described.
-constexpr int64_t largest_input = INT32_MAX;
-
 long seconds_between(std::time_t from, std::time_t to) {
   return static_cast<long>(to - from);
 }
@@ -30,28 +27,18 @@ int fail(const char* message) {
   return exit_failure;
 }
 
-// Opens the input and takes its size, printing the failure; only a regular file has a size
-// that means anything.
+// Opens the input and takes its size, printing the failure.
 bool open_input(const char* name, int* fd, int32_t* size) {
-  int input = platform.file_open_read(name);
-  if (input < 0) {
-    con_print_line("\nInput file open err.");
-    return false;
+  switch (open_sized_input(name, fd, size)) {
+    case open_status::open_failed:
+      con_print_line("\nInput file open err.");
+      return false;
+    case open_status::too_large:
+      con_print_line("\nMemory err1");
+      return false;
+    case open_status::ok:
+      break;
   }
-  file_info info;
-  if (!platform.file_status(input, &info) || info.kind != file_kind::regular) {
-    platform.file_close(input);
-    con_print_line("\nInput file open err.");
-    return false;
-  }
-  // Sized as 64 bits first, so that 4 GiB + 1 is never taken for 1 byte.
-  if (info.size > largest_input) {
-    platform.file_close(input);
-    con_print_line("\nMemory err1");
-    return false;
-  }
-  *fd = input;
-  *size = static_cast<int32_t>(info.size);
   return true;
 }
 

@@ -40,6 +40,11 @@ bool program_is_windows() {
   return windows;
 }
 
+bool program_needs_sse2() {
+  static const bool needs = environment("VELATR_PROGRAM_NEEDS_SSE2") == "1";
+  return needs;
+}
+
 pid_t start_command(const std::vector<std::string>& command, const std::string& directory,
                     const run_options& options) {
   pid_t child = fork();

@@ -13,6 +13,8 @@
 const std::string& program_path();
 const std::string& program_emulator();
 bool program_is_windows();
+// True for the 32-bit x86 programs, built for SSE2 (VELATR_PROGRAM_NEEDS_SSE2).
+bool program_needs_sse2();
 // Another build of the program (VELATR_OTHER_PROGRAM, run natively) whose output must match.
 const std::string& other_program_path();
 

@@ -294,6 +294,24 @@ TEST_F(SortE2e, ReadOnlyOutput) {
   }
 }
 
+// On a processor without SSE2 (VELATR_ASSUME_NO_SSE2=1 says so) the 32-bit program stops with a
+// message and status 1 before it touches anything; the 64-bit one has SSE2 by definition.
+TEST_F(SortE2e, ProcessorWithoutSse2) {
+  dir_.write("in.txt", "b\r\na\r\n");
+  run_options no_sse2;
+  no_sse2.error_file = dir_.file("errors.txt");
+  no_sse2.before_start = [] { setenv("VELATR_ASSUME_NO_SSE2", "1", 1); };
+  run_outcome outcome = run_program_with({"in.txt", "out.txt", "/X"}, dir_.path(), no_sse2);
+  if (program_needs_sse2()) {
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(dir_.read("errors.txt").find("needs a processor with SSE2"), std::string::npos);
+    EXPECT_FALSE(dir_.exists("out.txt"));
+  } else {
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(dir_.read("out.txt"), "a\r\nb\r\n");
+  }
+}
+
 // Another build of the program (the native one, when this is the Windows build) writes the
 // same bytes and exits the same way, in every switch combination.
 TEST_F(SortE2e, SameOutputAsTheOtherBuild) {
