@@ -3,8 +3,8 @@
 # in tiers: what the native build needs, then (with --all) the Windows cross build with 64-bit
 # Wine and the 32-bit Linux cross build with its emulator, which must all install; then 32-bit
 # Wine and the 32-bit C library's code page converters, which are optional: a mirror caught
-# mid-sync often fails the i386 index, and the run goes on without them. With --bench: the
-# native tier and the benchmark's tools.
+# mid-sync often fails the i386 index, and the run goes on without them. With --release or
+# --bench: the native tier and the release's or the benchmark's tools.
 set -euo pipefail
 
 native=(cmake ninja-build g++ googletest libgtest-dev tmux locales git)
@@ -59,6 +59,13 @@ for locale_name in ja_JP fr_FR en_US; do
     "${sudo_cmd[@]}" localedef -i "$locale_name" -f UTF-8 "$locale_name.UTF-8"
   fi
 done
+
+# The release's tools: the 32-bit Windows compiler, CPack's Debian helpers, the archivers, and
+# what checks the package (lintian, man).
+if [[ "${1:-}" == "--release" ]]; then
+  install_missing g++-mingw-w64-i686 dpkg-dev file zip unzip lintian man-db mandoc
+  exit 0
+fi
 
 # The benchmark's tools: hyperfine, gnuplot for its chart, the 32-bit build's compiler.
 if [[ "${1:-}" == "--bench" ]]; then
