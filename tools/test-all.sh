@@ -12,6 +12,16 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 echo "== fuzzing"
 bash tools/fuzz.sh
 
+# The second is made from a clone of the last commit: the same bytes when the tree is clean.
+echo "== release: made twice, from two folders, and checked as a user takes it"
+bash tools/release.sh >/dev/null
+other=$(mktemp -d)
+git clone -q . "$other/velatr"
+(cd "$other/velatr" && bash tools/release.sh >/dev/null)
+cmp dist/SHA256SUMS "$other/velatr/dist/SHA256SUMS"
+rm -rf "$other"
+bash tools/check-release.sh
+
 echo "== release build"
 cmake --preset default >/dev/null
 cmake --build --preset default
