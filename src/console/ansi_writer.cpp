@@ -1,10 +1,13 @@
 // The escape-sequence writer: plain runs go to WriteConsoleA, sequences become console calls.
+// Where standard error is no console (a file, a pipe), the runs go there as plain text and the
+// sequences are passed over.
 #include <cstring>
 
 #include "console/console.h"
 #include "platform/sjis.h"
 
 win_handle console_handle = nullptr;
+bool console_is_plain = false;
 
 namespace {
 
@@ -111,6 +114,10 @@ void move_cursor(int32_t columns, int32_t rows) {
 }
 
 void write_bytes(const char* bytes, size_t count) {
+  if (console_is_plain) {
+    platform.write_plain_text(bytes, count);
+    return;
+  }
   win_dword written = 0;
   platform.WriteConsoleA(console_handle, bytes, static_cast<win_dword>(count), &written, nullptr);
 }
@@ -234,6 +241,7 @@ win_word ansi_attribute(int32_t colour, int32_t background) {
 const char* ansi_step(const char* text) {
   if (console_handle == nullptr) {
     console_handle = platform.GetStdHandle(std_error_handle);
+    console_is_plain = !platform.console_attached(console_handle);
   }
   if (text[0] != escape) {
     return write_plain_run(text);
@@ -258,7 +266,10 @@ const char* ansi_step(const char* text) {
   }
   const char* final = nullptr;
   if (s.final != 0) {
-    carry_out(s);
+    // Plain text has no colours, cursor or screen: the sequence is only passed over.
+    if (!console_is_plain) {
+      carry_out(s);
+    }
     final = sjis_find_first_char(text, static_cast<unsigned char>(s.final));
   }
   if (final != nullptr) {

@@ -5,8 +5,10 @@
 
 #include "platform/platform.h"
 
-// The console handle of the writer: null until its first step, then standard error's.
+// The console handle of the writer: null until its first step, then standard error's; and
+// whether that is no console, so that the text goes there plain, without its sequences.
 extern win_handle console_handle;
+extern bool console_is_plain;
 
 // Writes a NUL-terminated text (null or empty writes nothing), carrying out its sequences.
 void ansi_write(const char* text);
@@ -27,6 +29,7 @@ void con_print_line(const char* text);
 // Formats as printf does and writes the result; adds no line end.
 void con_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Titles the console with the first block and paints the two banner blocks on the current row.
+// Titles the console with the first block and paints the two banner blocks on the current row;
+// nothing where standard error is no console.
 void show_banner(const char* name, const char* revision_tag, const char* description,
                  const char* date_tag);

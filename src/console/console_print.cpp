@@ -52,6 +52,9 @@ void show_banner(const char* name, const char* revision_tag, const char* descrip
   // A three-digit year puts its "/" at index 10, a two-digit one at index 9.
   const char* date = date_tag[10] == '/' ? date_tag + 8 : date_tag + 7;
   win_handle console = platform.GetStdHandle(std_error_handle);
+  if (!platform.console_attached(console)) {
+    return;  // a log file or a pipe gets the messages, not a banner
+  }
   char line[banner_buffer_size];
   win_dword written = 0;
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -65,15 +66,17 @@ terminal_console* console_for(win_handle handle) {
   return handle == standin_handle ? console() : nullptr;
 }
 
-void send(const std::string& bytes) {
+// Writes all of `bytes` to standard error; false when it would not take them.
+bool send(const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t put = ::write(terminal_fd, bytes.data() + done, bytes.size() - done);
     if (put <= 0) {
-      return;
+      return false;
     }
     done += static_cast<size_t>(put);
   }
+  return true;
 }
 
 // The console's blue is bit 0 and red bit 2; the terminal's colours count the other way.
@@ -229,6 +232,37 @@ win_bool standin_title(const char* title) {
   return 1;
 }
 
+bool standin_console_attached(win_handle handle) {
+  return console_for(handle) != nullptr;
+}
+
+// Code page 932 as UTF-8, a byte that does not convert as '?', written to standard error.
+bool standin_write_plain_text(const char* bytes, size_t count) {
+  static iconv_t to_utf8 = iconv_open("UTF-8", "CP932");
+  std::string text;
+  if (to_utf8 == reinterpret_cast<iconv_t>(-1)) {
+    text.assign(bytes, count);
+  } else {
+    iconv(to_utf8, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(bytes);
+    size_t in_left = count;
+    while (in_left > 0) {
+      char out[256];
+      char* out_p = out;
+      size_t out_left = sizeof out;
+      size_t done = iconv(to_utf8, &in, &in_left, &out_p, &out_left);
+      text.append(out, static_cast<size_t>(out_p - out));
+      if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+        text += '?';  // a byte that is no character, or a character cut at the end
+        ++in;
+        --in_left;
+        iconv(to_utf8, nullptr, nullptr, nullptr, nullptr);
+      }
+    }
+  }
+  return send(text);
+}
+
 }  // namespace
 
 void set_default_console_calls(platform_calls& calls) {
@@ -238,4 +272,6 @@ void set_default_console_calls(platform_calls& calls) {
   calls.SetConsoleCursorPosition = standin_cursor;
   calls.GetConsoleScreenBufferInfo = standin_info;
   calls.SetConsoleTitleA = standin_title;
+  calls.console_attached = standin_console_attached;
+  calls.write_plain_text = standin_write_plain_text;
 }

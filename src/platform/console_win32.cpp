@@ -61,6 +61,28 @@ win_bool real_set_title(const char* title) {
   return wide.empty() ? SetConsoleTitleA(title) : SetConsoleTitleW(wide.c_str());
 }
 
+bool real_console_attached(win_handle console) {
+  DWORD mode = 0;
+  return GetConsoleMode(console, &mode) != 0;
+}
+
+bool real_write_plain_text(const char* bytes, size_t count) {
+  std::wstring wide = wide_from_code_page(bytes, count, japanese);
+  std::string text = utf8_from_wide(wide.c_str());
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  const char* p = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    DWORD done = 0;
+    if (!WriteFile(error, p, static_cast<DWORD>(left), &done, nullptr) || done == 0) {
+      return false;
+    }
+    p += done;
+    left -= done;
+  }
+  return true;
+}
+
 }  // namespace
 
 void set_default_console_calls(platform_calls& calls) {
@@ -70,4 +92,6 @@ void set_default_console_calls(platform_calls& calls) {
   calls.SetConsoleCursorPosition = real_set_cursor;
   calls.GetConsoleScreenBufferInfo = real_screen_info;
   calls.SetConsoleTitleA = real_set_title;
+  calls.console_attached = real_console_attached;
+  calls.write_plain_text = real_write_plain_text;
 }

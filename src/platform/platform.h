@@ -67,6 +67,13 @@ struct platform_calls {
   win_bool (*SetConsoleCursorPosition)(win_handle console, win_coord position);
   win_bool (*GetConsoleScreenBufferInfo)(win_handle console, win_screen_buffer_info* info);
   win_bool (*SetConsoleTitleA)(const char* title);
+  // True when `console` is a console screen buffer (for the stand-in: standard error is a
+  // terminal it draws on). Where it is not (a file, a pipe, mintty), the text goes to
+  // write_plain_text instead.
+  bool (*console_attached)(win_handle console);
+  // Writes console text (code page 932) to standard error as plain UTF-8, for a standard error
+  // that is not a console.
+  bool (*write_plain_text)(const char* bytes, size_t count);
 
   // Library loading and disk space.
   win_module (*LoadLibraryA)(const char* name);

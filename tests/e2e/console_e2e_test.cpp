@@ -188,15 +188,26 @@ TEST_F(ConsoleE2e, LayoutOnTerminalsOfEveryWidth) {
   }
 }
 
-// With standard error redirected the text is lost, and the sort goes on as before.
-TEST_F(ConsoleE2e, RedirectedStandardErrorStillSorts) {
+// With standard error redirected to a file the messages land there as plain lines, without
+// banner or escape sequences, and the sort goes on as before.
+TEST_F(ConsoleE2e, RedirectedStandardErrorHoldsTheMessages) {
   dir_.write("in.txt", "b\r\na\r\n");
   std::string errors = dir_.file("errors.txt");
   EXPECT_EQ(run_program({"in.txt", "out.txt", "/X"}, dir_.path(), errors), 0);
   EXPECT_EQ(dir_.read("out.txt"), "a\r\nb\r\n");
-  if (!program_is_windows()) {
-    EXPECT_EQ(dir_.read("errors.txt"), "");
-  }
+  EXPECT_TRUE(std::regex_match(dir_.read("errors.txt"),
+                               std::regex("\nPretermit option '/X'\n"
+                                          "Init      \\d+ \\(Sec\\)\n"
+                                          "Read      \\d+ \\(Sec\\)      2\\(L\\)\n"
+                                          "Sort      \\d+ \\(Sec\\)\n"
+                                          "Write     \\d+ \\(Sec\\)      Success\n")))
+      << dir_.read("errors.txt");
+  // The usage, in UTF-8; a failure's message.
+  EXPECT_EQ(run_program({}, dir_.path(), errors), 1);
+  EXPECT_NE(dir_.read("errors.txt").find("/R  : 逆順ソート\n"), std::string::npos);
+  EXPECT_EQ(dir_.read("errors.txt").find('\x1b'), std::string::npos);
+  EXPECT_EQ(run_program({"missing.txt", "out.txt"}, dir_.path(), errors), 1);
+  EXPECT_EQ(dir_.read("errors.txt"), "\nInput file open err.\n");
 }
 
 std::vector<std::string> without_seconds(std::vector<std::string> rows) {

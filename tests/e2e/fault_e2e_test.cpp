@@ -41,12 +41,8 @@ std::string sorted_by_model(const std::string& input) {
        start = end + 2) {
     lines.push_back(input.substr(start, end - start));
   }
-  reference_order model;
-  std::stable_sort(
-      lines.begin(), lines.end(),
-      [&model](const std::string& a, const std::string& b) { return model.compare(a, b) < 0; });
   std::string sorted;
-  for (const std::string& line : lines) {
+  for (const std::string& line : reference_order{}.sorted(lines)) {
     sorted += line + "\r\n";
   }
   return sorted;

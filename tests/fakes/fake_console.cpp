@@ -80,6 +80,15 @@ win_bool fake_title(const char* title) {
   return 1;
 }
 
+bool fake_console_attached(win_handle handle) {
+  return handle == fake_handle && !fake_console::current->not_a_console;
+}
+
+bool fake_plain_text(const char* bytes, size_t count) {
+  fake_console::current->plain.append(bytes, count);
+  return true;
+}
+
 }  // namespace
 
 fake_console::fake_console() {
@@ -91,6 +100,8 @@ fake_console::fake_console() {
   platform.SetConsoleCursorPosition = fake_cursor;
   platform.GetConsoleScreenBufferInfo = fake_info;
   platform.SetConsoleTitleA = fake_title;
+  platform.console_attached = fake_console_attached;
+  platform.write_plain_text = fake_plain_text;
 }
 
 fake_console::~fake_console() {

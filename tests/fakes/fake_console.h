@@ -22,6 +22,9 @@ class fake_console {
   std::vector<std::string> calls;
   bool fail_info = false;
   bool fail_all = false;
+  // Standard error as a file or a pipe: console_attached says no, and plain text lands here.
+  bool not_a_console = false;
+  std::string plain;
 
   // The calls of one kind ("write", "attr", ...), without the kind.
   std::vector<std::string> calls_of(const std::string& kind) const;

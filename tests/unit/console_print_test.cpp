@@ -81,4 +81,25 @@ TEST_F(ConsolePrint, BannerFieldsAreCutAndEscapesArePlain) {
   EXPECT_EQ(console_.calls_of("attr"), (std::vector<std::string>{"A0", "F0", "07"}));
 }
 
+// Standard error as a file or a pipe: the messages and the usage reach it as plain lines, their
+// sequences passed over, and neither banner nor title nor any console call is made.
+TEST(PlainStandardError, MessagesAsPlainLines) {
+  fake_console console;
+  console.not_a_console = true;
+  ansi_write("\x1b*");
+  show_banner("VELTAR 5ML", "$Revision: 3.40 $", "32bit Speed Sort (Win32)", "$Date: 103/01/21 $");
+  con_printf("\x1b[mInit");
+  con_printf("      %ld (Sec)", 0L);
+  con_print_line("");
+  con_print_line(
+      "\x1b[33m/R  \x1b[m: \x8b\x74\x8f\x87\x1b[5;3H\x1b"
+      "D");
+  con_printf("Write     %ld (Sec)      Success\n", 1L);
+  EXPECT_EQ(console.plain,
+            "Init      0 (Sec)\n/R  : \x8b\x74\x8f\x87\nWrite     1 (Sec)      Success\n");
+  for (const std::string& call : console.calls) {
+    EXPECT_EQ(call, "handle");  // the handle is asked for, nothing is done with it
+  }
+}
+
 }  // namespace

@@ -37,19 +37,11 @@ struct reference_order {
     return reverse ? ascending(b, a) : ascending(a, b);
   }
 
-  bool is_ordered(const std::vector<std::string>& lines) const {
-    for (size_t i = 1; i < lines.size(); ++i) {
-      if (compare(lines[i - 1], lines[i]) > 0) {
-        return false;
-      }
-    }
-    return true;
+  // The lines in this order, lines of equal keys in the order given.
+  std::vector<std::string> sorted(std::vector<std::string> lines) const {
+    std::stable_sort(
+        lines.begin(), lines.end(),
+        [this](const std::string& a, const std::string& b) { return compare(a, b) < 0; });
+    return lines;
   }
 };
-
-// True when both hold the same lines, as many times each.
-inline bool same_lines(std::vector<std::string> a, std::vector<std::string> b) {
-  std::sort(a.begin(), a.end());
-  std::sort(b.begin(), b.end());
-  return a == b;
-}

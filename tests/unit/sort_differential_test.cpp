@@ -28,11 +28,7 @@ std::vector<std::string> model_sort(const std::string& input,
       order.skip = static_cast<size_t>(std::max(0, std::atoi(s + 2) - 1));
     }
   }
-  std::vector<std::string> lines = reference_split(input).lines;
-  std::stable_sort(
-      lines.begin(), lines.end(),
-      [&order](const std::string& a, const std::string& b) { return order.compare(a, b) < 0; });
-  return lines;
+  return order.sorted(reference_split(input).lines);
 }
 
 std::string random_input(std::mt19937& random) {
