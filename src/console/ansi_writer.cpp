@@ -15,6 +15,7 @@ constexpr char escape = 0x1B;
 constexpr int max_parameters = 5;
 // The working copy's size: longer runs are written in pieces of at most this many bytes.
 constexpr size_t piece_size = 2047;
+// The clear of a console whose window is not known.
 constexpr int clear_rows = 24;
 constexpr int clear_columns = 80;
 
@@ -122,15 +123,33 @@ void write_bytes(const char* bytes, size_t count) {
   platform.WriteConsoleA(console_handle, bytes, static_cast<win_dword>(count), &written, nullptr);
 }
 
+// Blanks the console's visible window, whatever its size, in bright white on black, and puts
+// the cursor at its top left: the view stays where the user is. Without the window's size, the
+// 80 x 24 cells at the top of the buffer.
 void clear_screen() {
-  static const char blanks[clear_columns + 1] =
-      "                                                                                ";
-  set_cursor(0, 0);
-  platform.SetConsoleTextAttribute(console_handle, 0x0F);
-  for (int row = 0; row < clear_rows; ++row) {
-    write_bytes(blanks, clear_columns);
+  win_screen_buffer_info info;
+  if (!platform.GetConsoleScreenBufferInfo(console_handle, &info) ||
+      info.window.right < info.window.left || info.window.bottom < info.window.top) {
+    static const char blanks[clear_columns + 1] =
+        "                                                                                ";
+    set_cursor(0, 0);
+    platform.SetConsoleTextAttribute(console_handle, 0x0F);
+    for (int row = 0; row < clear_rows; ++row) {
+      write_bytes(blanks, clear_columns);
+    }
+    set_cursor(0, 0);
+    return;
   }
-  set_cursor(0, 0);
+  platform.SetConsoleTextAttribute(console_handle, 0x0F);
+  win_dword width = static_cast<win_dword>(info.window.right - info.window.left + 1);
+  for (int16_t row = info.window.top; row <= info.window.bottom; ++row) {
+    win_dword done = 0;
+    platform.FillConsoleOutputCharacterA(console_handle, ' ', width, {info.window.left, row},
+                                         &done);
+    platform.FillConsoleOutputAttribute(console_handle, 0x0F, width, {info.window.left, row},
+                                        &done);
+  }
+  set_cursor(info.window.left, info.window.top);
 }
 
 void set_colour(const sequence& s) {

@@ -12,6 +12,7 @@ constexpr size_t banner_buffer_size = 128;
 constexpr win_word first_block_attribute = 0xA0;   // black on bright green
 constexpr win_word second_block_attribute = 0xF0;  // black on bright white
 constexpr win_word after_banner_attribute = 0x07;  // light grey on black
+constexpr int banner_width = 80;
 
 // The last 15 of the second block's 57 characters.
 constexpr char banner_tail[] = "fast line sort ";
@@ -67,4 +68,13 @@ void show_banner(const char* name, const char* revision_tag, const char* descrip
   platform.SetConsoleTextAttribute(console, second_block_attribute);
   platform.WriteConsoleA(console, line, static_cast<win_dword>(length), &written, nullptr);
   platform.SetConsoleTextAttribute(console, after_banner_attribute);
+  // The banner fills an 80-column row and the console wraps; on a wider one the next text
+  // starts on the row after it all the same (a narrower one wraps the banner on, as before).
+  win_screen_buffer_info info;
+  if (platform.GetConsoleScreenBufferInfo(console, &info) &&
+      info.window.right - info.window.left + 1 > banner_width &&
+      info.cursor.x != info.window.left) {
+    win_coord next_row{info.window.left, static_cast<int16_t>(info.cursor.y + 1)};
+    platform.SetConsoleCursorPosition(console, next_row);
+  }
 }

@@ -210,6 +210,32 @@ win_bool standin_info(win_handle handle, win_screen_buffer_info* info) {
   return 1;
 }
 
+win_bool standin_fill_characters(win_handle handle, char character, win_dword length,
+                                 win_coord start, win_dword* written) {
+  terminal_console* c = console_for(handle);
+  *written = 0;
+  if (c == nullptr) {
+    return 0;
+  }
+  c->screen.fill_bytes(start, length, static_cast<unsigned char>(character));
+  render(*c);
+  *written = length;
+  return 1;
+}
+
+win_bool standin_fill_attributes(win_handle handle, win_word attribute, win_dword length,
+                                 win_coord start, win_dword* written) {
+  terminal_console* c = console_for(handle);
+  *written = 0;
+  if (c == nullptr) {
+    return 0;
+  }
+  c->screen.fill_attributes(start, length, attribute);
+  render(*c);
+  *written = length;
+  return 1;
+}
+
 win_bool standin_title(const char* title) {
   terminal_console* c = console();
   if (c == nullptr) {
@@ -272,6 +298,8 @@ void set_default_console_calls(platform_calls& calls) {
   calls.SetConsoleCursorPosition = standin_cursor;
   calls.GetConsoleScreenBufferInfo = standin_info;
   calls.SetConsoleTitleA = standin_title;
+  calls.FillConsoleOutputCharacterA = standin_fill_characters;
+  calls.FillConsoleOutputAttribute = standin_fill_attributes;
   calls.console_attached = standin_console_attached;
   calls.write_plain_text = standin_write_plain_text;
 }

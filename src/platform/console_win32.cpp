@@ -61,6 +61,22 @@ win_bool real_set_title(const char* title) {
   return wide.empty() ? SetConsoleTitleA(title) : SetConsoleTitleW(wide.c_str());
 }
 
+win_bool real_fill_characters(win_handle console, char character, win_dword length, win_coord start,
+                              win_dword* written) {
+  DWORD done = 0;
+  BOOL ok = FillConsoleOutputCharacterA(console, character, length, COORD{start.x, start.y}, &done);
+  *written = done;
+  return ok;
+}
+
+win_bool real_fill_attributes(win_handle console, win_word attribute, win_dword length,
+                              win_coord start, win_dword* written) {
+  DWORD done = 0;
+  BOOL ok = FillConsoleOutputAttribute(console, attribute, length, COORD{start.x, start.y}, &done);
+  *written = done;
+  return ok;
+}
+
 bool real_console_attached(win_handle console) {
   DWORD mode = 0;
   return GetConsoleMode(console, &mode) != 0;
@@ -92,6 +108,8 @@ void set_default_console_calls(platform_calls& calls) {
   calls.SetConsoleCursorPosition = real_set_cursor;
   calls.GetConsoleScreenBufferInfo = real_screen_info;
   calls.SetConsoleTitleA = real_set_title;
+  calls.FillConsoleOutputCharacterA = real_fill_characters;
+  calls.FillConsoleOutputAttribute = real_fill_attributes;
   calls.console_attached = real_console_attached;
   calls.write_plain_text = real_write_plain_text;
 }

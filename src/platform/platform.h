@@ -66,6 +66,11 @@ struct platform_calls {
   win_bool (*SetConsoleTextAttribute)(win_handle console, win_word attribute);
   win_bool (*SetConsoleCursorPosition)(win_handle console, win_coord position);
   win_bool (*GetConsoleScreenBufferInfo)(win_handle console, win_screen_buffer_info* info);
+  // Cells from `start` on, row after row, set to a byte or an attribute; the cursor stays.
+  win_bool (*FillConsoleOutputCharacterA)(win_handle console, char character, win_dword length,
+                                          win_coord start, win_dword* written);
+  win_bool (*FillConsoleOutputAttribute)(win_handle console, win_word attribute, win_dword length,
+                                         win_coord start, win_dword* written);
   win_bool (*SetConsoleTitleA)(const char* title);
   // True when `console` is a console screen buffer (for the stand-in: standard error is a
   // terminal it draws on). Where it is not (a file, a pipe, mintty), the text goes to

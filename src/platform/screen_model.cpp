@@ -26,6 +26,26 @@ bool screen_model::set_cursor(win_coord position) {
   return true;
 }
 
+void screen_model::fill_bytes(win_coord start, size_t count, unsigned char byte) {
+  if (start.x < 0 || start.y < 0 || start.x >= width_ || start.y >= height_) {
+    return;
+  }
+  for (size_t i = index(start.x, start.y); i < cells_.size() && count > 0; ++i, --count) {
+    cells_[i].byte = byte;
+    dirty_[i / static_cast<size_t>(width_)] = true;
+  }
+}
+
+void screen_model::fill_attributes(win_coord start, size_t count, win_word attribute) {
+  if (start.x < 0 || start.y < 0 || start.x >= width_ || start.y >= height_) {
+    return;
+  }
+  for (size_t i = index(start.x, start.y); i < cells_.size() && count > 0; ++i, --count) {
+    cells_[i].attribute = attribute;
+    dirty_[i / static_cast<size_t>(width_)] = true;
+  }
+}
+
 void screen_model::scroll_up() {
   cells_.erase(cells_.begin(), cells_.begin() + width_);
   cells_.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_));

@@ -31,6 +31,10 @@ class screen_model {
   bool set_cursor(win_coord position);
   void set_attribute(win_word attribute) { attribute_ = attribute; }
   void set_title(const char* title) { title_ = title; }
+  // Sets `count` cells from `start` on, row after row up to the buffer's end, to `byte` or to
+  // `attribute`; the cursor stays.
+  void fill_bytes(win_coord start, size_t count, unsigned char byte);
+  void fill_attributes(win_coord start, size_t count, win_word attribute);
 
   // Rows changed since the last call, and forget them.
   std::vector<bool> take_dirty_rows();

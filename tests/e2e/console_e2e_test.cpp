@@ -188,6 +188,23 @@ TEST_F(ConsoleE2e, LayoutOnTerminalsOfEveryWidth) {
   }
 }
 
+// A console wider than 80 columns, as Windows 10 and 11 give: the banner alone on its row, the
+// report from the row after it, the rest of the window blank.
+TEST_F(ConsoleE2e, WideConsole) {
+  if (!program_is_windows()) {
+    GTEST_SKIP() << "the Linux stand-in lays the screen out 80 columns wide on any terminal";
+  }
+  dir_.write("in.txt", "b\r\na\r\n");
+  terminal_screen screen = run({"in.txt", "out.txt"}, 120);
+  EXPECT_EQ(screen.status, 0);
+  ASSERT_GE(screen.rows.size(), 7u);
+  EXPECT_EQ(screen.rows[0], banner_text);
+  EXPECT_TRUE(std::regex_match(screen.rows[1], std::regex(R"(Disk Free \d{1,3}(,\d{3})* \(KB\))")))
+      << screen.rows[1];
+  EXPECT_TRUE(std::regex_match(screen.rows[6], std::regex(R"(Write     \d+ \(Sec\)      Success)")))
+      << screen.rows[6];
+}
+
 // With standard error redirected to a file the messages land there as plain lines, without
 // banner or escape sequences, and the sort goes on as before.
 TEST_F(ConsoleE2e, RedirectedStandardErrorHoldsTheMessages) {

@@ -69,6 +69,34 @@ win_bool fake_info(win_handle handle, win_screen_buffer_info* info) {
   info->size = {static_cast<int16_t>(c.screen.width()), static_cast<int16_t>(c.screen.height())};
   info->cursor = c.screen.cursor();
   info->attributes = c.screen.attribute();
+  info->window = {0, 0, static_cast<int16_t>(c.screen.width() - 1),
+                  static_cast<int16_t>(c.screen.height() - 1)};
+  return 1;
+}
+
+win_bool fake_fill(win_handle handle, char character, win_dword length, win_coord start,
+                   win_dword* written) {
+  std::string entry = "fill " + std::to_string(start.x) + "," + std::to_string(start.y) + " " +
+                      std::to_string(length) + " '" + std::string(1, character) + "'";
+  *written = 0;
+  if (!log(entry, handle != fake_handle)) {
+    return 0;
+  }
+  fake_console::current->screen.fill_bytes(start, length, static_cast<unsigned char>(character));
+  *written = length;
+  return 1;
+}
+
+win_bool fake_fill_attribute(win_handle handle, win_word attribute, win_dword length,
+                             win_coord start, win_dword* written) {
+  std::string entry = "fill-attr " + std::to_string(start.x) + "," + std::to_string(start.y) + " " +
+                      std::to_string(length) + " " + hex(attribute);
+  *written = 0;
+  if (!log(entry, handle != fake_handle)) {
+    return 0;
+  }
+  fake_console::current->screen.fill_attributes(start, length, attribute);
+  *written = length;
   return 1;
 }
 
@@ -100,6 +128,8 @@ fake_console::fake_console() {
   platform.SetConsoleCursorPosition = fake_cursor;
   platform.GetConsoleScreenBufferInfo = fake_info;
   platform.SetConsoleTitleA = fake_title;
+  platform.FillConsoleOutputCharacterA = fake_fill;
+  platform.FillConsoleOutputAttribute = fake_fill_attribute;
   platform.console_attached = fake_console_attached;
   platform.write_plain_text = fake_plain_text;
 }

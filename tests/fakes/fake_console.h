@@ -18,7 +18,8 @@ class fake_console {
 
   screen_model screen{80, 25};
   // One entry a call: "write <bytes>", "attr 0F", "cursor x,y", "info", "title <text>",
-  // "handle"; a failed call's entry ends in " (failed)".
+  // "fill x,y n 'c'", "fill-attr x,y n 0F", "handle"; a failed call's entry ends in
+  // " (failed)".
   std::vector<std::string> calls;
   bool fail_info = false;
   bool fail_all = false;

@@ -110,25 +110,39 @@ TEST_F(AnsiWriter, RelativeMoveWithoutAKnownPositionIsSkipped) {
   EXPECT_TRUE(console_.calls_of("cursor").empty());
 }
 
+// The clear blanks the visible window of whatever size, its cells 0x0F, and leaves the cursor
+// at its top left; without the window's size, the 80 x 24 cells at the top.
 TEST_F(AnsiWriter, ClearScreen) {
   for (const char* clear : {"\x1b*", "\x1b[2J", "\x1b[5*"}) {
-    console_.screen.set_cursor({7, 7});
-    console_.screen.write("junk", 4);
-    console_.clear_log();
-    write_exact(clear);
-    std::vector<std::string> expected = {"cursor 0,0", "attr 0F"};
-    for (int i = 0; i < 24; ++i) {
-      expected.push_back("write " + std::string(80, ' '));
+    for (int width : {80, 120}) {
+      SCOPED_TRACE(std::string(clear + 1) + " " + std::to_string(width));
+      console_.screen = screen_model(width, 30);
+      console_.screen.set_cursor({7, 7});
+      console_.screen.write("junk", 4);
+      console_.clear_log();
+      write_exact(clear);
+      std::vector<std::string> expected = {"info", "attr 0F"};
+      for (int row = 0; row < 30; ++row) {
+        std::string at = "0," + std::to_string(row) + " " + std::to_string(width);
+        expected.push_back("fill " + at + " ' '");
+        expected.push_back("fill-attr " + at + " 0F");
+      }
+      expected.push_back("cursor 0,0");
+      std::vector<std::string> calls = console_.calls;
+      if (!calls.empty() && calls.front() == "handle") {
+        calls.erase(calls.begin());  // fetched on the first step only
+      }
+      EXPECT_EQ(calls, expected);
+      EXPECT_EQ(console_.screen.row_text(7), std::string(static_cast<size_t>(width), ' '));
+      EXPECT_EQ(console_.screen.cell(width - 1, 29).attribute, 0x0F);
+      EXPECT_EQ(console_.screen.attribute(), 0x0F);
     }
-    expected.push_back("cursor 0,0");
-    std::vector<std::string> calls = console_.calls;
-    if (!calls.empty() && calls.front() == "handle") {
-      calls.erase(calls.begin());  // fetched on the first step only
-    }
-    EXPECT_EQ(calls, expected) << clear + 1;
-    EXPECT_EQ(console_.screen.row_text(7), std::string(80, ' '));
-    EXPECT_EQ(console_.screen.attribute(), 0x0F);
   }
+  console_.fail_info = true;
+  console_.clear_log();
+  write_exact("\x1b*");
+  std::vector<std::string> writes = console_.calls_of("write");
+  EXPECT_EQ(writes, std::vector<std::string>(24, std::string(80, ' ')));
 }
 
 TEST_F(AnsiWriter, PlainRunsAreOneCall) {

@@ -70,6 +70,18 @@ TEST_F(ConsolePrint, BannerBlocksTitleAndAttributes) {
   EXPECT_EQ(console_.screen.attribute(), 0x07);
 }
 
+// On a console wider than 80 columns the banner's row ends there, and the next text starts on
+// the row after it, as the wrap does on an 80-column one.
+TEST_F(ConsolePrint, BannerOnAWiderConsole) {
+  console_.screen = screen_model(120, 30);
+  show_banner("VELTAR 5ML", "$Revision: 3.40 $", "32bit Speed Sort (Win32)",
+              "$Date: 103/01/21 16:17:24 $");
+  EXPECT_EQ(console_.screen.cursor().x, 0);
+  EXPECT_EQ(console_.screen.cursor().y, 1);
+  con_printf("Disk Free %s (KB)\n", "1");
+  EXPECT_EQ(console_.screen.row_text(1).substr(0, 16), "Disk Free 1 (KB)");
+}
+
 TEST_F(ConsolePrint, BannerFieldsAreCutAndEscapesArePlain) {
   show_banner("A NAME LONGER THAN TWELVE", "$Revision: 12.345 $",
               "\x1b[33m a description longer than thirty characters", "$Date: 99/12/31 23:59:59 $");
