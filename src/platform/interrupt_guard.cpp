@@ -1,12 +1,18 @@
 // The interrupt guard: POSIX signals here, the C runtime's signals on Windows.
 #include "platform/interrupt_guard.h"
 
+#include <atomic>
 #include <csignal>
 #include <iterator>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
-volatile std::sig_atomic_t noted_signal = 0;
+// Atomic: on Windows the console's events arrive on a thread of their own.
+std::atomic<int> noted_signal{0};
 bool active = false;
 
 extern "C" void note_signal(int signal_number) {
@@ -26,29 +32,61 @@ namespace {
 
 constexpr int guarded_signals[] = {SIGINT, SIGTERM, SIGBREAK};
 void (*previous[std::size(guarded_signals)])(int);
+// Set when the guard ends, for a console event that must not let the process go before.
+HANDLE guard_ended = nullptr;
+
+// The console's events, on a thread of their own: Ctrl-C and Ctrl-Break are noted and the write
+// stops; closing the window, log-off and shut-down end the process when the handler returns, so
+// it waits (Windows grants a few seconds) until the writer has let its temporary file go.
+BOOL WINAPI note_console_event(DWORD event) {
+  noted_signal = event == CTRL_BREAK_EVENT ? SIGBREAK : SIGINT;
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    return TRUE;
+  }
+  if (guard_ended != nullptr) {
+    WaitForSingleObject(guard_ended, 4000);
+  }
+  return FALSE;
+}
 
 }  // namespace
 
 void interrupt_guard_begin() {
   noted_signal = 0;
+  if (guard_ended == nullptr) {
+    guard_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  } else {
+    ResetEvent(guard_ended);
+  }
   for (size_t i = 0; i < std::size(guarded_signals); ++i) {
     previous[i] = std::signal(guarded_signals[i], note_signal);
   }
+  SetConsoleCtrlHandler(note_console_event, TRUE);
   active = true;
 }
 
+// A noted interrupt is raised again only where the caller has a handler of its own: by default
+// the writer reports the interrupted write ("Output file write err.") and the run ends with
+// status 1, instead of the C runtime's silent exit with status 3.
 void interrupt_guard_end() {
   if (!active) {
     return;
   }
+  SetConsoleCtrlHandler(note_console_event, FALSE);
+  int signal_number = noted_signal;
+  bool caller_handles = false;
   for (size_t i = 0; i < std::size(guarded_signals); ++i) {
-    std::signal(guarded_signals[i], previous[i] == SIG_ERR ? SIG_DFL : previous[i]);
+    void (*handler)(int) = previous[i] == SIG_ERR ? SIG_DFL : previous[i];
+    std::signal(guarded_signals[i], handler);
+    if (guarded_signals[i] == signal_number) {
+      caller_handles = handler != SIG_DFL && handler != SIG_IGN;
+    }
   }
   active = false;
-  // Raised again under the caller's own handling: the default ends the process, a handler of
-  // the caller's runs.
-  int signal_number = noted_signal;
-  if (signal_number != 0) {
+  if (guard_ended != nullptr) {
+    SetEvent(guard_ended);
+  }
+  if (signal_number != 0 && caller_handles) {
     std::raise(signal_number);
   }
 }

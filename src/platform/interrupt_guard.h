@@ -11,5 +11,9 @@ void interrupt_guard_begin();
 bool interrupt_requested();
 
 // Restores the previous handlers; when a signal was noted, raises it again under them: the
-// process ends as it would have, or the caller's own handler runs.
+// process ends as it would have, or the caller's own handler runs. On Windows it is raised only
+// to a handler of the caller's: by default the interrupted write is reported as a failure.
+//
+// On Windows the console's own events are guarded too: Ctrl-C and Ctrl-Break are noted like
+// the signals; closing the window, log-off and shut-down are held until the guard ends.
 void interrupt_guard_end();

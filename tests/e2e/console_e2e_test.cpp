@@ -52,9 +52,10 @@ std::vector<std::string> terminal_command(const std::string& program, bool emula
 terminal_screen run_on_screen(const std::string& program, bool emulated,
                               const std::vector<std::string>& arguments,
                               const std::string& directory, int columns = 80,
-                              console_kind console = {}) {
+                              console_kind console = {},
+                              const std::function<bool()>& interrupt_when = nullptr) {
   return run_in_terminal(terminal_command(program, emulated, arguments, console), directory,
-                         columns);
+                         columns, interrupt_when);
 }
 
 class ConsoleE2e : public ::testing::Test {
@@ -203,6 +204,41 @@ TEST_F(ConsoleE2e, WideConsole) {
       << screen.rows[1];
   EXPECT_TRUE(std::regex_match(screen.rows[6], std::regex(R"(Write     \d+ \(Sec\)      Success)")))
       << screen.rows[6];
+}
+
+// Ctrl-C while the Windows program writes: "Output file write err." and status 1, the old
+// output kept, no temporary file left.
+TEST_F(ConsoleE2e, CtrlCWhileWriting) {
+  if (!program_is_windows()) {
+    GTEST_SKIP() << "the Linux program ends by the signal, as the fault tests check";
+  }
+  std::string input;
+  // Long enough a write (200 MB) for the keys to come while it goes on.
+  const std::string tail(32, '-');
+  for (long long i = 5000000; i > 0; --i) {
+    input += "line " + std::to_string(i * 7919 % 100003) + tail + "\r\n";
+  }
+  dir_.write("in.txt", input);
+  int interrupted = 0;
+  for (int attempt = 0; attempt < 8 && interrupted == 0; ++attempt) {
+    dir_.write("out.txt", "the old output\r\n");
+    const std::string directory = dir_.path();
+    terminal_screen screen =
+        run_on_screen(program_path(), true, {"in.txt", "out.txt", "/X"}, dir_.path(), 80, {},
+                      [directory] { return has_temporary_file(directory); });
+    EXPECT_FALSE(has_temporary_file(dir_.path()));
+    if (dir_.read("out.txt") != "the old output\r\n") {
+      continue;  // the write was done before Ctrl-C came
+    }
+    ++interrupted;
+    EXPECT_EQ(screen.status, 1);
+    std::string text;
+    for (const std::string& row : screen.rows) {
+      text += row + "\n";
+    }
+    EXPECT_NE(text.find("Output file write err."), std::string::npos) << text;
+  }
+  EXPECT_GT(interrupted, 0) << "Ctrl-C never came while the output was written";
 }
 
 // With standard error redirected to a file the messages land there as plain lines, without

@@ -59,7 +59,8 @@ bool tmux_available() {
 }
 
 terminal_screen run_in_terminal(const std::vector<std::string>& command,
-                                const std::string& directory, int columns) {
+                                const std::string& directory, int columns,
+                                const std::function<bool()>& interrupt_when) {
   static int runs = 0;
   std::string session = "run" + std::to_string(runs++);
   temp_directory scratch;
@@ -68,7 +69,8 @@ terminal_screen run_in_terminal(const std::vector<std::string>& command,
   for (const std::string& part : command) {
     program += quote(part) + " ";
   }
-  std::string script = "cd " + quote(directory) + " && " + program + "; echo $? > " +
+  // The shell outlives a Ctrl-C typed into the pane (the trap is not inherited by the program).
+  std::string script = "trap : INT; cd " + quote(directory) + " && " + program + "; echo $? > " +
                        quote(status_file) + "; " + tmux() + "wait-for -S " + session +
                        "; sleep 120";
   std::string start = "LANG=C.UTF-8 " + tmux() + "new-session -d -x " + std::to_string(columns) +
@@ -76,6 +78,12 @@ terminal_screen run_in_terminal(const std::vector<std::string>& command,
   terminal_screen screen;
   if (std::system(start.c_str()) != 0) {
     return screen;
+  }
+  if (interrupt_when) {
+    for (int waited = 0; waited < 60000 && !interrupt_when(); ++waited) {
+      usleep(1000);
+    }
+    std::system((tmux() + "send-keys -t " + session + " C-c").c_str());
   }
   std::system(("timeout 120 " + tmux() + "wait-for " + session).c_str());
   screen.rows = lines_of(output_of(tmux() + "capture-pane -p -t " + session));

@@ -1,6 +1,7 @@
 // The screen a person sees: the program run in a pseudo-terminal (tmux), 25 rows high.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct terminal_screen {
 bool tmux_available();
 
 // Runs `command` (the program and its arguments, as argv) in `directory` inside a fresh tmux
-// pane `columns` wide and captures the pane once the program has ended.
+// pane `columns` wide and captures the pane once the program has ended. With `interrupt_when`,
+// Ctrl-C is typed into the pane as soon as it returns true (asked every millisecond).
 terminal_screen run_in_terminal(const std::vector<std::string>& command,
-                                const std::string& directory, int columns = 80);
+                                const std::string& directory, int columns = 80,
+                                const std::function<bool()>& interrupt_when = nullptr);
