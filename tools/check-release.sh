@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks what tools/release.sh made in dist/, as a user would take it: the checksums match; the
 # zip holds a 32-bit console VELATR.EXE that sorts a file under Wine where 32-bit Wine runs
-# (else its header is checked); the package installs, its velatr sorts a file and man finds
-# its page; the tarball holds the program, the page and the licence.
+# (else its header is checked); lintian finds nothing wrong with the package, it installs, its
+# velatr sorts a file and man finds its page; the tarball holds the program, the page and the
+# licence.
 set -euo pipefail
 cd "$(dirname "$0")/../dist"
 
@@ -28,6 +29,11 @@ else
 fi
 wineserver -k 2>/dev/null || true
 
+# Debian's own checks of a package: errors and warnings fail.
+if ! report=$(lintian --fail-on error,warning velatr_*.deb 2>&1); then
+  echo "$report" >&2
+  exit 1
+fi
 dpkg -i velatr_*.deb >/dev/null
 (cd "$work" && velatr in.txt deb-out.txt /X 2>/dev/null)
 cmp "$work/deb-out.txt" "$work/expected.txt"
