@@ -15,8 +15,12 @@ printf 'Apple\r\nbanana\r\npear\r\n' >"$work/expected.txt"
 
 unzip -q velatr-*-windows-x86.zip -d "$work/zip"
 [[ -f $work/zip/README.txt && -f $work/zip/LICENSE.txt ]]
-file "$work/zip/VELATR.EXE" | grep -q 'PE32 executable (console) Intel 80386'
-i686-w64-mingw32-objdump -p "$work/zip/VELATR.EXE" | grep -q 'large address aware'
+# Each output is taken whole before it is searched (a search that stops early would cut the
+# writer off, and pipefail would count that as a failure).
+file "$work/zip/VELATR.EXE" >"$work/file.txt"
+grep -q 'PE32 executable (console) Intel 80386' "$work/file.txt"
+i686-w64-mingw32-objdump -p "$work/zip/VELATR.EXE" >"$work/header.txt"
+grep -q 'large address aware' "$work/header.txt"
 # Notepad's text: CR LF line ends, UTF-8 marked as such.
 head -c 3 "$work/zip/README.txt" | cmp -s - <(printf '\xef\xbb\xbf')
 [[ $(grep -c $'\r$' "$work/zip/README.txt") -eq $(wc -l <"$work/zip/README.txt") ]]
@@ -37,8 +41,9 @@ fi
 dpkg -i velatr_*.deb >/dev/null
 (cd "$work" && velatr in.txt deb-out.txt /X 2>/dev/null)
 cmp "$work/deb-out.txt" "$work/expected.txt"
-man -w velatr | grep -q '/usr/share/man/man1/velatr.1.gz'
-MANWIDTH=80 man velatr 2>/dev/null | grep -q 'velatr - sort the lines of a text file'
+[[ $(man -w velatr) == /usr/share/man/man1/velatr.1.gz ]]
+MANWIDTH=80 man velatr >"$work/page.txt" 2>/dev/null
+grep -q 'velatr - sort the lines of a text file' "$work/page.txt"
 [[ -f /usr/share/doc/velatr/copyright ]]
 dpkg -r velatr >/dev/null
 
