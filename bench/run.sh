@@ -143,7 +143,8 @@ echo "over the 64-bit one. MB: peak resident memory; MB-max: input + 24 B/line +
 echo "velatr's sort phase a line (best of three), x-R: that over R's; flag: more than 3x R's"
 cat "$results"
 if command -v gnuplot >/dev/null; then
-  gnuplot -e "data='$chart_data'; out='bench/chart.png'" bench/chart.gp
+  gnuplot -e "data='$chart_data'; out='bench/chart.png'; has32=$([[ -n $velatr32 ]] && echo 1 || echo 0)" \
+    bench/chart.gp
   echo "chart: bench/chart.png"
 fi
 rm -f "$results" "$chart_data"
