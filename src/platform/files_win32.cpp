@@ -36,6 +36,9 @@ int win_open_write(const char* name) {
   return _wopen(wide_path(name).c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
 }
 
+// The file of win_create_temporary, until it is kept.
+HANDLE temporary_handle = INVALID_HANDLE_VALUE;
+
 // Marks the open file to be deleted when its last handle closes, or not; true when it took.
 bool set_delete_on_close(HANDLE file, bool deleted) {
   FILE_DISPOSITION_INFO disposition{};
@@ -58,6 +61,7 @@ int win_create_temporary(const char* name, bool* named) {
   // failure as before.
   *named = !set_delete_on_close(file, true);
   int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDWR | _O_BINARY | _O_NOINHERIT);
+  temporary_handle = fd < 0 ? INVALID_HANDLE_VALUE : file;
   if (fd < 0) {
     set_delete_on_close(file, true);
     CloseHandle(file);
@@ -66,8 +70,11 @@ int win_create_temporary(const char* name, bool* named) {
   return fd;
 }
 
-bool win_keep_temporary(int fd, const char*) {
-  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+// The handle itself, as it was created: not asked of the C runtime, whose answer for the
+// descriptors 0 to 2 is standard handles'.
+bool win_keep_temporary(int, const char*) {
+  HANDLE file = temporary_handle;
+  temporary_handle = INVALID_HANDLE_VALUE;
   return file != INVALID_HANDLE_VALUE && set_delete_on_close(file, false);
 }
 
@@ -186,7 +193,8 @@ void set_default_file_calls(platform_calls& calls) {
 
 void platform_guard_standard_streams() {
   for (int fd = 0; fd <= 2; ++fd) {
-    if (_get_osfhandle(fd) == -1) {
+    // -1 for a descriptor that is closed, -2 for one that has no standard handle behind it.
+    if (_get_osfhandle(fd) < 0) {
       int null_fd = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
       if (null_fd >= 0 && null_fd != fd) {
         _dup2(null_fd, fd);
