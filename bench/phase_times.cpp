@@ -50,7 +50,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   double split = milliseconds_since(t);
-  order_lines(line_table, line_count, input_size);
+  if (!order_lines(line_table, line_count, input_size)) {
+    return 1;
+  }
   double sort = milliseconds_since(t);
   // The output is written as it is assembled, as the program does.
   std::string out = std::string(argv[1]) + ".phase-times.out";

@@ -65,12 +65,30 @@ int compare_entries_in_input_order(const void* p, const void* q) {
   return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-// The qsort of the pointers by the comparators, when there is no room for the records: the keys
-// are folded in the text over an unfolded copy in the spare buffer, where the tie-break of
-// compare_folded_then_exact finds it, and the text is restored after.
-void sort_by_comparators(char** table, int32_t count, size_t data_bytes) {
+key_case case_of_keys() {
+  if (!fold_case) {
+    return key_case::exact;
+  }
+  return case_tie_break ? key_case::folded_then_exact : key_case::folded;
+}
+
+}  // namespace
+
+// The keys are folded in the text over an unfolded copy in a block of its own, where the
+// tie-break of compare_folded_then_exact finds it, and the text is restored after.
+bool order_by_comparators(char** table, int32_t count, int32_t size) {
+  size_t data_bytes = static_cast<size_t>(size) + 1;  // with the NUL after the data
+  // Word-wise reads of the copy run past a line's end as they do in the text.
+  size_t copy_bytes = data_bytes + buffer_slack;
+  char* copy = nullptr;
   if (fold_case) {
-    copy_and_fold(text_buffer, spare_buffer, data_bytes);
+    copy = static_cast<char*>(allocate_large(copy_bytes));
+    if (copy == nullptr) {
+      return false;
+    }
+    std::memset(copy + data_bytes, 0, buffer_slack);
+    text_offset = copy - text_buffer;
+    copy_and_fold(text_buffer, copy, data_bytes);
   }
   if (column_skip > 0) {
     for (int32_t i = 0; i < count; ++i) {
@@ -83,31 +101,24 @@ void sort_by_comparators(char** table, int32_t count, size_t data_bytes) {
   }
   std::qsort(table, static_cast<size_t>(count), sizeof table[0], compare_entries_in_input_order);
   if (fold_case) {
-    std::memcpy(text_buffer, spare_buffer, data_bytes);
+    std::memcpy(text_buffer, copy, data_bytes);
+    release_large(copy, copy_bytes);
+    text_offset = 0;
   }
   if (column_skip > 0) {
     restore_line_starts(table, count);
   }
+  return true;
 }
-
-key_case case_of_keys() {
-  if (!fold_case) {
-    return key_case::exact;
-  }
-  return case_tie_break ? key_case::folded_then_exact : key_case::folded;
-}
-
-}  // namespace
 
 // Records are made from the table as the split left it, in text order, so the lengths come
 // from the neighbours; the column skip then moves each key's start, not the table. The keys are
 // folded as the sort reads them: the text is never copied.
-void order_lines(char** table, int32_t count, int32_t size) {
-  size_t data_bytes = static_cast<size_t>(size) + 1;  // with the NUL after the data
+bool order_lines(char** table, int32_t count, int32_t size) {
   // The records live in the spare buffer when it is large enough: only their pages of it are
   // ever touched.
   size_t record_bytes = static_cast<size_t>(count) * sizeof(line_record);
-  bool in_spare = record_bytes + alignof(line_record) <= data_bytes;
+  bool in_spare = record_bytes + alignof(line_record) <= spare_size;
   line_record* records = nullptr;
   if (count > 1 && in_spare) {
     uintptr_t aligned = (reinterpret_cast<uintptr_t>(spare_buffer) + alignof(line_record) - 1) /
@@ -148,6 +159,7 @@ void order_lines(char** table, int32_t count, int32_t size) {
     release_large(records, record_bytes);
   }
   if (!sorted && count > 1) {
-    sort_by_comparators(table, count, data_bytes);
+    return order_by_comparators(table, count, size);
   }
+  return true;
 }

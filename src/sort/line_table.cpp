@@ -7,11 +7,13 @@
 #include "platform/platform.h"
 #include "sort/byte_search.h"
 #include "sort/line_copy.h"
+#include "sort/radix_sort.h"
 
 char* line_table[line_table_capacity];
 int32_t line_count = 0;
 char* text_buffer = nullptr;
 char* spare_buffer = nullptr;
+size_t spare_size = 0;
 ptrdiff_t text_offset = 0;
 int32_t input_size = 0;
 int32_t byte_order_mark = 0;
@@ -73,10 +75,20 @@ void release_buffers() {
     release_large(text_buffer - 1, block_size(allocated_size));
   }
   if (spare_buffer != nullptr) {
-    release_large(spare_buffer - 1, block_size(allocated_size));
+    release_large(spare_buffer - 1, block_size(spare_size));
   }
   text_buffer = nullptr;
   spare_buffer = nullptr;
+  spare_size = 0;
+}
+
+// The records of as many lines as the table holds, with room to align them; never more than the
+// input's own size (the records of a text of very short lines get a block of their own).
+size_t spare_size_for(int32_t size) {
+  constexpr size_t most_records =
+      static_cast<size_t>(line_table_capacity) * sizeof(line_record) + alignof(line_record);
+  size_t bytes = static_cast<size_t>(size);
+  return bytes < most_records ? bytes : most_records;
 }
 
 buffer_status allocate_buffers(int32_t size) {
@@ -86,12 +98,13 @@ buffer_status allocate_buffers(int32_t size) {
   if (text_buffer == nullptr) {
     return buffer_status::text_failed;
   }
-  spare_buffer = allocate_block(bytes);
+  spare_size = spare_size_for(size);
+  spare_buffer = allocate_block(spare_size);
   if (spare_buffer == nullptr) {
+    spare_size = 0;
     return buffer_status::spare_failed;
   }
   input_size = size;
-  text_offset = spare_buffer - text_buffer;
   return buffer_status::ok;
 }
 

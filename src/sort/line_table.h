@@ -10,10 +10,15 @@ constexpr int32_t line_table_capacity = 5000001;
 extern char* line_table[line_table_capacity];
 extern int32_t line_count;
 
-// The data areas of the two buffers; each block has a NUL in front and slack after the data.
+// The data areas of the two buffers; each block has a NUL in front and slack after the data. The
+// text buffer holds the input; the spare buffer the sort's records, so it is only as large as
+// the records of the most lines there can be (spare_size bytes), which keeps a 32-bit process's
+// address space for the text.
 extern char* text_buffer;
 extern char* spare_buffer;
-// spare_buffer - text_buffer, in bytes: where a line's unfolded copy lies.
+extern size_t spare_size;
+// Where a line's unfolded copy lies from the line, in bytes, while the comparator sort runs on
+// folded text.
 extern ptrdiff_t text_offset;
 // Bytes of data, less a dropped trailing Ctrl-Z once the lines are split.
 extern int32_t input_size;
@@ -35,7 +40,12 @@ enum class split_status { ok, too_many_lines, nul_byte };
 // again on failure.
 open_status open_sized_input(const char* name, int* fd, int32_t* size);
 
-// Allocates both buffers for `size` bytes of data; reports which allocation failed.
+// Bytes of the spare buffer for an input of `size` bytes: its records, or fewer when the input
+// cannot hold that many lines.
+size_t spare_size_for(int32_t size);
+
+// Allocates the text buffer for `size` bytes of data and the spare buffer for its records;
+// reports which allocation failed.
 buffer_status allocate_buffers(int32_t size);
 
 // Frees both buffers (the program leaves that to its exit; tests and tools call it).

@@ -118,7 +118,10 @@ int run_velatr(int argc, char** argv) {
   con_printf("      %ld (Sec)      %d(L)\n", seconds_between(t1, t2), line_count);
 
   con_printf("Sort");
-  order_lines(line_table, line_count, input_size);
+  // Only the comparator sort, run when the records' memory could not be had, takes more.
+  if (!order_lines(line_table, line_count, input_size)) {
+    return fail("\nMemory err2");
+  }
   std::time_t t3 = std::time(nullptr);
   con_printf("      %ld (Sec)\n", seconds_between(t2, t3));
 

@@ -1,6 +1,8 @@
 // The in-memory pipeline for the tests.
 #include "unit/pipeline.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 #include "sort/line_order.h"
@@ -8,15 +10,19 @@
 
 namespace {
 
+using order_function = bool (*)(char** table, int32_t count, int32_t size);
+
+// `order` null: split only.
 pipeline_result run(const std::string& input, const std::vector<const char*>& switches,
-                    bool order) {
+                    order_function order) {
   reset_run_settings();
   for (const char* s : switches) {
     apply_switch(s);
   }
   pipeline_result result{};
   if (allocate_buffers(static_cast<int32_t>(input.size())) != buffer_status::ok) {
-    result.split = split_status::too_many_lines;
+    ADD_FAILURE() << "no memory for the buffers of " << input.size() << " bytes";
+    release_buffers();
     return result;
   }
   if (!input.empty()) {
@@ -24,8 +30,8 @@ pipeline_result run(const std::string& input, const std::vector<const char*>& sw
   }
   result.split = split_lines();
   if (result.split == split_status::ok) {
-    if (order) {
-      order_lines(line_table, line_count, input_size);
+    if (order != nullptr) {
+      EXPECT_TRUE(order(line_table, line_count, input_size)) << "no memory for the sort";
     }
     for (int32_t i = 0; i < line_count; ++i) {
       result.lines.emplace_back(line_table[i]);
@@ -44,11 +50,16 @@ pipeline_result run(const std::string& input, const std::vector<const char*>& sw
 }  // namespace
 
 pipeline_result run_pipeline(const std::string& input, const std::vector<const char*>& switches) {
-  return run(input, switches, true);
+  return run(input, switches, order_lines);
+}
+
+pipeline_result run_pipeline_by_comparators(const std::string& input,
+                                            const std::vector<const char*>& switches) {
+  return run(input, switches, order_by_comparators);
 }
 
 pipeline_result split_only(const std::string& input) {
-  return run(input, {}, false);
+  return run(input, {}, nullptr);
 }
 
 pipeline_result reference_split(std::string input) {

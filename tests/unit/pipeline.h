@@ -16,6 +16,10 @@ struct pipeline_result {
 // Sorts `input` with the given switches (as command-line arguments, "/R" and so on).
 pipeline_result run_pipeline(const std::string& input, const std::vector<const char*>& switches);
 
+// The same with the comparator sort the program falls back to.
+pipeline_result run_pipeline_by_comparators(const std::string& input,
+                                            const std::vector<const char*>& switches);
+
 // Splits `input` into lines only, without ordering them.
 pipeline_result split_only(const std::string& input);
 

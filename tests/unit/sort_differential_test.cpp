@@ -64,23 +64,26 @@ std::string random_input(std::mt19937& random) {
   return input;
 }
 
-// The fast sort's lines against the model's, line for line: the same lines, equal keys in input
-// order.
+// The fast sort's lines, and the comparator sort's it falls back to, against the model's, line
+// for line: the same lines, equal keys in input order.
 void expect_same_order(const std::string& input, const std::vector<const char*>& mode,
                        const std::string& name) {
   std::string label = name + ":";
   for (const char* s : mode) {
     label += std::string(" ") + s;
   }
-  pipeline_result fast = run_pipeline(input, mode);
   std::vector<std::string> model = model_sort(input, mode);
-  ASSERT_EQ(fast.lines.size(), model.size()) << label;
-  size_t mismatch = 0;
-  while (mismatch < model.size() && fast.lines[mismatch] == model[mismatch]) {
-    ++mismatch;
+  for (auto run : {run_pipeline, run_pipeline_by_comparators}) {
+    pipeline_result sorted = run(input, mode);
+    ASSERT_EQ(sorted.lines.size(), model.size()) << label;
+    size_t mismatch = 0;
+    while (mismatch < model.size() && sorted.lines[mismatch] == model[mismatch]) {
+      ++mismatch;
+    }
+    EXPECT_EQ(mismatch, model.size())
+        << label << ": '" << sorted.lines[mismatch] << "' where '" << model[mismatch] << "'"
+        << (run == run_pipeline ? "" : " (comparator sort)");
   }
-  EXPECT_EQ(mismatch, model.size())
-      << label << ": '" << fast.lines[mismatch] << "' where '" << model[mismatch] << "'";
 }
 
 const std::vector<std::vector<const char*>> modes = {
