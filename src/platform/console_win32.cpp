@@ -77,12 +77,16 @@ win_bool real_fill_attributes(win_handle console, win_word attribute, win_dword 
   return ok;
 }
 
-// Taken to be a console always, so that text to a standard error that is none is lost, not
-// written: a program started with its standard output and error closed finds, under Wine, its
-// standard error handle standing for a file it opens later, and plain text written there lost
-// the output. Plain text on Windows waits for a way to tell such a handle from a real one.
-bool real_console_attached(win_handle) {
-  return true;
+// A console screen buffer is drawn on; a file or a pipe (a redirection, mintty, a CI runner)
+// takes plain text. Anything else (no handle, a character device such as NUL) counts as a
+// console, whose writes fail harmlessly.
+bool real_console_attached(win_handle console) {
+  DWORD mode = 0;
+  if (console == nullptr || console == INVALID_HANDLE_VALUE || GetConsoleMode(console, &mode)) {
+    return true;
+  }
+  DWORD type = GetFileType(console);
+  return type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE;
 }
 
 bool real_write_plain_text(const char* bytes, size_t count) {

@@ -244,9 +244,6 @@ TEST_F(ConsoleE2e, CtrlCWhileWriting) {
 // With standard error redirected to a file the messages land there as plain lines, without
 // banner or escape sequences, and the sort goes on as before.
 TEST_F(ConsoleE2e, RedirectedStandardErrorHoldsTheMessages) {
-  if (program_is_windows()) {
-    GTEST_SKIP() << "the Windows program still loses text to a standard error that is no console";
-  }
   dir_.write("in.txt", "b\r\na\r\n");
   std::string errors = dir_.file("errors.txt");
   EXPECT_EQ(run_program({"in.txt", "out.txt", "/X"}, dir_.path(), errors), 0);

@@ -291,15 +291,20 @@ TEST_F(FaultE2e, ClosedOrFullStandardStreams) {
   const std::string input = numbered_lines(500);
   dir_.write("in.txt", input);
   const std::string sorted = sorted_by_model(input);
-  run_options closed;
-  closed.close_standard_streams = true;
-  run_outcome outcome = run_program_with({"in.txt", "out.txt"}, dir_.path(), closed);
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", sorted}}));
-  std::filesystem::remove(dir_.file("out.txt"));
+  // Under Wine, a program started with its descriptors closed finds Wine's own pipes there, as
+  // its standard error too, which a Windows program cannot tell from a real pipe; on Windows a
+  // closed standard handle is no handle, and nothing is written.
+  if (!program_is_windows()) {
+    run_options closed;
+    closed.close_standard_streams = true;
+    run_outcome outcome = run_program_with({"in.txt", "out.txt"}, dir_.path(), closed);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", sorted}}));
+    std::filesystem::remove(dir_.file("out.txt"));
+  }
   run_options full;
   full.error_file = "/dev/full";
-  outcome = run_program_with({"in.txt", "out.txt"}, dir_.path(), full);
+  run_outcome outcome = run_program_with({"in.txt", "out.txt"}, dir_.path(), full);
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(dir_.snapshot(), (snapshot{{"in.txt", input}, {"out.txt", sorted}}));
 }
