@@ -197,6 +197,11 @@ bool posix_path_taken(const char* name) {
 
 }  // namespace
 
+// A file another process has open is still replaced by a rename.
+bool posix_file_held(const char*) {
+  return false;
+}
+
 void set_default_file_calls(platform_calls& calls) {
   calls.file_open_read = posix_open_read;
   calls.file_open_write = posix_open_write;
@@ -212,6 +217,8 @@ void set_default_file_calls(platform_calls& calls) {
   calls.file_remove = posix_remove;
   calls.file_copy_access = posix_copy_access;
   calls.path_taken = posix_path_taken;
+  calls.follow_links = platform_follow_links;
+  calls.file_held = posix_file_held;
 }
 
 void platform_guard_standard_streams() {

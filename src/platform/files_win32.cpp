@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/interrupt_guard.h"
 #include "platform/platform_defaults.h"
 #include "platform/wide_names_win32.h"
 
@@ -128,16 +129,90 @@ bool win_close(int fd) {
   return _close(fd) == 0;
 }
 
-// A read-only file is never replaced, as Windows itself refuses (Wine does not always).
+// FILE_RENAME_INFO with its flags (FileRenameInfoEx, Windows 10 1607 on), laid out as the system
+// reads it; the name follows it.
+struct rename_info_ex {
+  DWORD flags;
+  HANDLE root_directory;
+  DWORD name_bytes;
+  WCHAR name[1];
+};
+constexpr auto file_rename_info_ex = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+constexpr DWORD rename_replace_if_exists = 0x1;
+constexpr DWORD rename_posix_semantics = 0x2;
+
+// The rename with POSIX semantics, which replaces a file that others hold open while they share
+// it for deletion (they keep reading the old one); false where the system does not offer it.
+bool rename_over_held_file(const std::wstring& from, const std::wstring& to) {
+  std::wstring full = without_long_prefix(full_path(to));
+  if (full.empty()) {
+    return false;
+  }
+  // The system's own form of the name: \??\C:\... or \??\UNC\server\share\...
+  std::wstring target =
+      full.rfind(L"\\\\", 0) == 0 ? L"\\??\\UNC\\" + full.substr(2) : L"\\??\\" + full;
+  HANDLE file = CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  size_t name_bytes = target.size() * sizeof(WCHAR);
+  std::string block(sizeof(rename_info_ex) + name_bytes, '\0');
+  auto* info = reinterpret_cast<rename_info_ex*>(block.data());
+  info->flags = rename_replace_if_exists | rename_posix_semantics;
+  info->name_bytes = static_cast<DWORD>(name_bytes);
+  std::memcpy(info->name, target.data(), name_bytes);
+  BOOL renamed =
+      SetFileInformationByHandle(file, file_rename_info_ex, info, static_cast<DWORD>(block.size()));
+  DWORD error = GetLastError();
+  CloseHandle(file);
+  SetLastError(error);
+  return renamed != 0;
+}
+
+// How long a program that holds the output (a viewer, an indexer, antivirus) is waited out.
+constexpr unsigned rename_attempts = 30;
+constexpr DWORD rename_pause_ms = 100;
+
+// A read-only file is never replaced, as Windows itself refuses (Wine does not always). A
+// holder that shares the file for deletion does not stop the replace where the system has
+// POSIX renames; one that does not, or an older system, is waited out for a few seconds.
 bool win_rename(const char* from, const char* to) {
+  std::wstring source = wide_path(from);
   std::wstring target = wide_path(to);
   DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  return MoveFileExW(wide_path(from).c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  for (unsigned attempt = 1;; ++attempt) {
+    if (rename_over_held_file(source, target) ||
+        MoveFileExW(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+      return true;
+    }
+    DWORD error = GetLastError();
+    bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                error == ERROR_LOCK_VIOLATION;
+    if (!held || attempt == rename_attempts || interrupt_requested()) {
+      return false;
+    }
+    Sleep(rename_pause_ms);
+  }
+}
+
+// Opening for deletion is what the replace needs: a holder that does not share the file for
+// deletion refuses it.
+bool win_file_held(const char* name) {
+  HANDLE file = CreateFileW(wide_path(name).c_str(), DELETE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool win_remove(const char* name) {
@@ -189,6 +264,8 @@ void set_default_file_calls(platform_calls& calls) {
   calls.file_remove = win_remove;
   calls.file_copy_access = win_copy_access;
   calls.path_taken = win_path_taken;
+  calls.follow_links = platform_follow_links;
+  calls.file_held = win_file_held;
 }
 
 void platform_guard_standard_streams() {
@@ -231,8 +308,45 @@ size_t platform_directory_length(const char* name) {
   return last == nullptr ? 0 : static_cast<size_t>(last - name) + 1;
 }
 
-// The name is opened as it is: the system resolves what it names.
+// What the name finally is, as a full path: for a file that exists, the path the system opens
+// (through any symbolic links and junctions, so that the target is replaced in its own folder and
+// its drive measured, and the link stays); for a new one, its full path (C:out.txt in the current
+// folder of C:). A device (NUL, CON, a pipe) keeps its name.
 name_target platform_follow_links(const char* name, std::string* final_name) {
   *final_name = name;
+  std::wstring wide = wide_path(name);
+  HANDLE object =
+      CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  std::wstring final_path;
+  if (object != INVALID_HANDLE_VALUE) {
+    if (GetFileType(object) != FILE_TYPE_DISK) {
+      CloseHandle(object);
+      return name_target::plain;
+    }
+    DWORD length = GetFinalPathNameByHandleW(object, nullptr, 0, FILE_NAME_NORMALIZED);
+    if (length > 0) {
+      final_path.resize(length);
+      length = GetFinalPathNameByHandleW(object, final_path.data(), length, FILE_NAME_NORMALIZED);
+      final_path.resize(length < final_path.size() ? length : 0);
+    }
+    CloseHandle(object);
+  } else {
+    // A link the system cannot open through (round in a loop, or to nothing: the link itself is
+    // there) names no file.
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (error == ERROR_CANT_RESOLVE_FILENAME ||
+        (attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+      return name_target::loop;
+    }
+  }
+  if (final_path.empty()) {
+    final_path = full_path(wide);
+  }
+  if (!final_path.empty()) {
+    *final_name = utf8_from_wide(without_long_prefix(final_path).c_str());
+  }
   return name_target::plain;
 }

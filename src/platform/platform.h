@@ -58,6 +58,13 @@ struct file_info {
   bool read_only;  // a file the system will not let be replaced (Windows' read-only attribute)
 };
 
+// What an output name finally names.
+enum class name_target {
+  plain,       // `final_name` is the file itself, or what the links of its last part lead to
+  descriptor,  // a descriptor the program was given (/dev/stdout): written through it, in place
+  loop,        // links that lead nowhere in the end (on Windows, a link that cannot be opened)
+};
+
 struct platform_calls {
   // Console.
   win_handle (*GetStdHandle)(win_dword which);
@@ -114,6 +121,11 @@ struct platform_calls {
   bool (*file_copy_access)(const char* from, int fd);
   // True when the name itself is taken, whatever it is: a dangling link too.
   bool (*path_taken)(const char* name);
+  // platform_follow_links.
+  name_target (*follow_links)(const char* name, std::string* final_name);
+  // True when another program holds the existing file `name` open so that it cannot be replaced
+  // (on Windows, without sharing it for deletion); never elsewhere.
+  bool (*file_held)(const char* name);
 };
 
 extern platform_calls platform;
@@ -144,14 +156,8 @@ bool platform_windows_paths();
 // the only separator.
 size_t platform_directory_length(const char* name);
 
-// What an output name finally names.
-enum class name_target {
-  plain,       // `final_name` is the file itself, or what the links of its last part lead to
-  descriptor,  // a descriptor the program was given (/dev/stdout): written through it, in place
-  loop,        // links that lead nowhere in the end
-};
-
-// Follows the symbolic links of the last part of `name`, as opening it would.
+// Follows the symbolic links of the last part of `name`, as opening it would; on Windows the
+// final name is a full path.
 name_target platform_follow_links(const char* name, std::string* final_name);
 
 // The longest name the system's calls take, in bytes with its NUL.

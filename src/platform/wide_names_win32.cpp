@@ -47,19 +47,37 @@ std::wstring wide_from_code_page(const char* bytes, size_t count, unsigned code_
   return wide;
 }
 
+std::wstring full_path(const std::wstring& name) {
+  DWORD length = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (length == 0) {
+    return std::wstring();
+  }
+  std::wstring full(length, L'\0');
+  length = GetFullPathNameW(name.c_str(), length, full.data(), nullptr);
+  full.resize(length);
+  return full;
+}
+
+std::wstring without_long_prefix(const std::wstring& name) {
+  if (name.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    return L"\\\\" + name.substr(8);
+  }
+  if (name.rfind(L"\\\\?\\", 0) == 0) {
+    return name.substr(4);
+  }
+  return name;
+}
+
 std::wstring wide_path(const char* name) {
   std::wstring wide = wide_from_utf8(name);
   if (wide.size() < short_name_limit || wide.rfind(L"\\\\?\\", 0) == 0 ||
       wide.rfind(L"\\\\.\\", 0) == 0) {
     return wide;
   }
-  DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (length == 0) {
+  std::wstring full = full_path(wide);
+  if (full.empty()) {
     return wide;
   }
-  std::wstring full(length, L'\0');
-  length = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
-  full.resize(length);
   if (full.rfind(L"\\\\", 0) == 0) {
     return L"\\\\?\\UNC\\" + full.substr(2);  // a network name
   }

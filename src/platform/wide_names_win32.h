@@ -16,3 +16,10 @@ std::wstring wide_from_code_page(const char* bytes, size_t count, unsigned code_
 // and relative names mean what they always did; its full path behind \\?\ once it nears
 // MAX_PATH, where the file system's own limits then apply.
 std::wstring wide_path(const char* name);
+
+// The full path of a name (GetFullPathNameW: a drive-relative name such as C:out.txt from that
+// drive's current folder); empty on failure.
+std::wstring full_path(const std::wstring& name);
+
+// The name without a \\?\ or \\?\UNC\ prefix, as a user writes it.
+std::wstring without_long_prefix(const std::wstring& name);

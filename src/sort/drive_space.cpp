@@ -176,12 +176,28 @@ double disk_free_bytes(const char* directory) {
 bool check_output_space(const char* output_name, int32_t input_size) {
   double free_bytes = -1.0;
   if (std::strlen(output_name) < output_name_limit()) {
-    // Measured where the output will be written: where its links lead.
+    // Measured where the output will be written: where its links lead, as a full path on
+    // Windows. A device or a descriptor takes the output in place: there is nothing to measure.
     std::string target;
-    if (platform_follow_links(output_name, &target) != name_target::plain) {
-      target = output_name;
+    switch (platform.follow_links(output_name, &target)) {
+      case name_target::descriptor:
+        return true;
+      case name_target::loop:
+        con_print_line("\nOutput file open err.");
+        return false;
+      case name_target::plain:
+        break;
     }
-    free_bytes = disk_free_bytes(output_directory(target.c_str()).c_str());
+    if (platform.path_status(target.c_str()).kind == file_kind::other) {
+      return true;
+    }
+    // The write could not even start: said now, not as a full drive.
+    std::string directory = output_directory(target.c_str());
+    if (platform.path_status(directory.c_str()).kind != file_kind::directory) {
+      con_print_line("\nOutput file open err.");
+      return false;
+    }
+    free_bytes = disk_free_bytes(directory.c_str());
   }
   char number[number_buffer_size];
   con_printf("Disk Free %s (KB)\n",

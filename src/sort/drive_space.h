@@ -20,7 +20,9 @@ size_t output_name_limit();
 size_t query_path_limit();
 
 // Prints the free space of the output's drive and the input size in KB, and "\nOutput drive
-// err." when the input does not fit; true when it fits.
+// err." when the input does not fit; true when it fits. An output that is a device is not
+// measured; one whose folder is missing (or whose links lead nowhere) is "\nOutput file open
+// err.".
 bool check_output_space(const char* output_name, int32_t input_size);
 
 // Free bytes on the directory's drive for the caller, or -1.0 when they cannot be had.

@@ -107,9 +107,16 @@ void temporary_name_for(const char* name, unsigned attempt, char* out, size_t ou
                 platform_process_id(), attempt);
 }
 
+bool output_held(const char* name) {
+  std::string target;
+  return platform.follow_links(name, &target) == name_target::plain &&
+         platform.path_status(target.c_str()).kind == file_kind::regular &&
+         platform.file_held(target.c_str());
+}
+
 write_status write_output(const char* name, output_source source) {
   std::string target;
-  switch (platform_follow_links(name, &target)) {
+  switch (platform.follow_links(name, &target)) {
     case name_target::loop:
       return write_status::open_failed;
     case name_target::descriptor:

@@ -25,5 +25,9 @@ struct output_source {
 // it was and no temporary is left.
 write_status write_output(const char* name, output_source source);
 
+// True when the existing file the output would replace is held open by another program so that
+// the replace would fail (Windows only), to be said before the work rather than after it.
+bool output_held(const char* name);
+
 // The temporary name used for `name`: in the same directory, unique to this process and try.
 void temporary_name_for(const char* name, unsigned attempt, char* out, size_t out_size);

@@ -82,6 +82,11 @@ int run_velatr(int argc, char** argv) {
     platform.file_close(input);
     return exit_failure;
   }
+  // A replace another program's hold would refuse is said now, not after the sort.
+  if (output_held(output_name)) {
+    platform.file_close(input);
+    return fail("\nOutput file remove err.");
+  }
   switch (allocate_buffers(size)) {
     case buffer_status::text_failed:
       platform.file_close(input);

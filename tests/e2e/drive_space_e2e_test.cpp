@@ -74,6 +74,31 @@ TEST_F(TinyFileSystem, InputLargerThanTheFreeSpaceStops) {
   }
 }
 
+// The drive measured is where the output finally goes: a link's target, and on Windows the
+// current folder of a drive-relative name (Z:out.txt, Z: being Wine's drive of /).
+TEST_F(TinyFileSystem, MeasuredWhereTheOutputGoes) {
+  struct place_case {
+    std::string directory;  // run from here
+    std::string input;
+    std::string output;
+  };
+  std::filesystem::create_symlink("small/target.txt", dir_.file("to-small.txt"));
+  std::vector<place_case> cases = {{"", "big.txt", "to-small.txt"}};
+  if (program_is_windows()) {
+    cases.push_back({"small", "..\\big.txt", "Z:out.txt"});
+  }
+  for (const place_case& c : cases) {
+    SCOPED_TRACE(c.output);
+    dir_.write("small/target.txt", "old\r\n");
+    std::string errors = dir_.file("errors.txt");
+    EXPECT_EQ(run_program({c.input, c.output}, dir_.file(c.directory), errors), 1);
+    EXPECT_NE(dir_.read("errors.txt").find("\nOutput drive err.\n"), std::string::npos)
+        << dir_.read("errors.txt");
+    EXPECT_EQ(dir_.read("small/target.txt"), "old\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_.file("to-small.txt")));
+  }
+}
+
 // Without the check the run goes on to the write, which fails cleanly: nothing is left.
 TEST_F(TinyFileSystem, SkippedCheckFailsAtTheWrite) {
   EXPECT_EQ(run_program({"big.txt", small_output(), "/X"}, dir_.path()), 1);

@@ -93,8 +93,18 @@ TEST_F(OutputSafetyE2e, ReplacedFilesKeepTheirAccess) {
 }
 
 // An output name that is a symbolic link stays one: what it finally leads to gets the output,
-// in that file's own directory; a link to a missing name makes the file it names.
-TEST_F(OutputSafetyE2e, SymbolicLinksStay) {
+// in that file's own directory, its drive measured; a link to a missing name makes the file it
+// names. On both systems: a Windows program sees the links of Wine's drive as symbolic links.
+class OutputLinksE2e : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_.write("in.txt", input); }
+  int sort(const std::vector<std::string>& arguments) {
+    return run_program(arguments, dir_.path());
+  }
+  temp_directory dir_;
+};
+
+TEST_F(OutputLinksE2e, SymbolicLinksStay) {
   struct link_case {
     const char* link;
     const char* leads_to;  // the link's text
@@ -119,9 +129,14 @@ TEST_F(OutputSafetyE2e, SymbolicLinksStay) {
     SCOPED_TRACE(c.link);
     dir_.write(c.file, old_output);
     if (std::string(c.link) == "dangling.txt") {
+      // Wine shows a Windows program a link to nothing as no file at all (Windows itself shows
+      // the link, and the program refuses it as it does a loop).
+      if (program_is_windows()) {
+        continue;
+      }
       fs::remove(dir_.file(c.file));
     }
-    EXPECT_EQ(sort({"in.txt", c.link, "/X"}), 0);
+    EXPECT_EQ(sort({"in.txt", c.link}), 0);
     EXPECT_TRUE(fs::is_symlink(dir_.file(c.link)));
     EXPECT_EQ(fs::read_symlink(dir_.file(c.link)).string(), c.leads_to);
     EXPECT_EQ(dir_.read(c.file), sorted);

@@ -1,6 +1,8 @@
 // The test disk.
 #include "fakes/fake_disk.h"
 
+#include <string>
+
 #include "platform/platform.h"
 #include "sort/drive_space.h"
 
@@ -59,6 +61,24 @@ win_bool fake_free_space(const char* root, win_dword* sectors_per_cluster,
   return 1;
 }
 
+name_target fake_follow_links(const char* name, std::string* final_name) {
+  *final_name = name;
+  return name_target::plain;
+}
+
+file_info fake_path_status(const char* name) {
+  fake_disk& d = *fake_disk::current;
+  std::string path = name;
+  if (!d.device.empty() && path == d.device) {
+    return file_info{file_kind::other, 0, false};
+  }
+  bool folder = !path.empty() && (path.back() == '/' || path.back() == '\\');
+  if (folder && path != d.missing_folder) {
+    return file_info{file_kind::directory, 0, false};
+  }
+  return file_info{file_kind::missing, 0, false};
+}
+
 void reset_binding() {
   kernel_module = nullptr;
   free_space_ex = nullptr;
@@ -74,6 +94,8 @@ fake_disk::fake_disk() {
   platform.GetProcAddress = fake_get_proc_address;
   platform.FreeLibrary = fake_free_library;
   platform.GetDiskFreeSpaceA = fake_free_space;
+  platform.follow_links = fake_follow_links;
+  platform.path_status = fake_path_status;
 }
 
 fake_disk::~fake_disk() {

@@ -95,6 +95,7 @@ TEST(CheckOutputSpace, QueryPaths) {
       fake_disk disk;
       disk.free_bytes = 1 << 20;
       EXPECT_TRUE(check_output_space(c.output, 1000)) << c.output;
+      ASSERT_FALSE(disk.calls.empty()) << c.output;
       EXPECT_EQ(disk.calls.back(), std::string("ex ") + c.extended) << c.output;
     }
     {
@@ -102,6 +103,7 @@ TEST(CheckOutputSpace, QueryPaths) {
       disk.extended_missing = true;
       disk.free_bytes = 1 << 20;
       EXPECT_TRUE(check_output_space(c.output, 1000)) << c.output;
+      ASSERT_FALSE(disk.calls.empty()) << c.output;
       EXPECT_EQ(disk.calls.back(), std::string("basic ") + c.basic) << c.output;
     }
   }
@@ -175,6 +177,34 @@ TEST(CheckOutputSpace, FitsUpToEquality) {
   EXPECT_EQ(console.screen.row_text(1).substr(0, 28), "File      1,234,568 (KB)    ");
   EXPECT_FALSE(check_output_space("out.txt", 1234567891));
   EXPECT_EQ(console.screen.row_text(5).substr(0, 18), "Output drive err. ");
+}
+
+// A device takes the output in place and is not measured; a missing folder or a link to nowhere
+// would fail the write's open, and says so before the work.
+TEST(CheckOutputSpace, NamesWithNoDriveToMeasure) {
+  const bool windows = platform_windows_paths();
+  struct name_case {
+    const char* output;
+    bool passes;
+    const char* first_row;
+  };
+  const name_case cases[] = {
+      {windows ? "NUL" : "/dev/null", true, ""},
+      {windows ? "gone\\out.txt" : "gone/out.txt", false, ""},
+  };
+  for (const name_case& c : cases) {
+    fake_console console;
+    fake_disk disk;
+    disk.free_bytes = 1 << 20;
+    disk.device = windows ? "NUL" : "/dev/null";
+    disk.missing_folder = windows ? "gone\\" : "gone/";
+    EXPECT_EQ(check_output_space(c.output, 10), c.passes) << c.output;
+    EXPECT_TRUE(disk.calls.empty()) << c.output;
+    EXPECT_EQ(console.screen.row_text(0).substr(0, 21), "                     ") << c.output;
+    EXPECT_EQ(console.screen.row_text(1).substr(0, 21),
+              c.passes ? "                     " : "Output file open err.")
+        << c.output;
+  }
 }
 
 TEST(CheckOutputSpace, UnknownFreeSpaceStopsTheRun) {
