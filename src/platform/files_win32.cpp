@@ -4,6 +4,8 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -52,9 +54,10 @@ bool set_delete_on_close(HANDLE file, bool deleted) {
 // console, log-off), until win_keep_temporary keeps it.
 int win_create_temporary(const char* name, bool* named) {
   *named = false;
-  HANDLE file = CreateFileW(wide_path(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // WRITE_DAC: the creator may always set the access of its own file.
+  HANDLE file = CreateFileW(
+      wide_path(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
+      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return -1;
   }
@@ -219,14 +222,73 @@ bool win_remove(const char* name) {
   return DeleteFileW(wide_path(name).c_str()) != 0;
 }
 
-// The attributes that say who sees the file (hidden, system) and how it is kept; the new file
-// takes the directory's security descriptor, as any new file does.
+// Wine keeps no access lists: it makes a file's Unix mode of what is set (any list gives 0775),
+// so there a replaced file keeps the mode a new one gets, as before.
+bool access_lists_kept() {
+  HMODULE system = GetModuleHandleW(L"ntdll.dll");
+  return system == nullptr || GetProcAddress(system, "wine_get_version") == nullptr;
+}
+
+// The old file's access list, protected from inheritance or not as it was, so that the new one
+// is exactly as private; its owner and group where the system lets the user give them.
+bool copy_security(const std::wstring& from, HANDLE file) {
+  if (!access_lists_kept()) {
+    return true;
+  }
+  PSID owner = nullptr;
+  PSID group = nullptr;
+  PACL access = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(
+          from.c_str(), SE_FILE_OBJECT,
+          DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION,
+          &owner, &group, &access, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  // Giving a file to someone else takes a privilege most users lack: the creator stays owner.
+  // First, as Wine recomputes the file's mode from what is set last.
+  SetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION,
+                  owner, group, nullptr, nullptr);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(descriptor, &control, &revision);
+  SECURITY_INFORMATION which =
+      DACL_SECURITY_INFORMATION |
+      ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  bool copied = SetSecurityInfo(file, SE_FILE_OBJECT, which, nullptr, nullptr, access, nullptr) ==
+                ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return copied;
+}
+
+// Compressed as the old file was, before any data is in it.
+bool copy_compression(DWORD attributes, HANDLE file) {
+  if ((attributes & FILE_ATTRIBUTE_COMPRESSED) == 0) {
+    return true;
+  }
+  USHORT format = COMPRESSION_FORMAT_DEFAULT;
+  DWORD returned = 0;
+  return DeviceIoControl(file, FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0, &returned,
+                         nullptr) != 0;
+}
+
+// The new file is given all the old one has that says who may read it and how it is kept: its
+// access list, owner where allowed, compression, and the hidden, system, archive and not-indexed
+// attributes. A new output takes the folder's, as any new file does.
 bool win_copy_access(const char* from, int fd) {
   if (from == nullptr) {
-    return true;  // a new file takes the directory's, as any new file does
+    return true;
   }
-  DWORD attributes = GetFileAttributesW(wide_path(from).c_str());
+  std::wstring old_file = wide_path(from);
+  DWORD attributes = GetFileAttributesW(old_file.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  HANDLE file = temporary_handle != INVALID_HANDLE_VALUE
+                    ? temporary_handle
+                    : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (!copy_security(old_file, file) || !copy_compression(attributes, file)) {
     return false;
   }
   FILE_BASIC_INFO info{};  // times of zero are left as they are
@@ -235,7 +297,6 @@ bool win_copy_access(const char* from, int fd) {
   if (info.FileAttributes == 0) {
     return true;  // zero would mean "unchanged", and a new file has none of them
   }
-  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != 0;
 }
 
