@@ -31,8 +31,20 @@ file_info info_from(const struct _stati64& st) {
   return info;
 }
 
+// Shared for deletion too, so that the program's own hold on the input never stops the replace
+// of an in-place sort, nor anyone else's.
 int win_open_read(const char* name) {
-  return _wopen(wide_path(name).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  HANDLE file = CreateFileW(wide_path(name).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return -1;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) {
+    CloseHandle(file);
+  }
+  return fd;
 }
 
 int win_open_write(const char* name) {

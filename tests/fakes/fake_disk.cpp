@@ -72,7 +72,7 @@ file_info fake_path_status(const char* name) {
   if (!d.device.empty() && path == d.device) {
     return file_info{file_kind::other, 0, false};
   }
-  bool folder = !path.empty() && (path.back() == '/' || path.back() == '\\');
+  bool folder = !path.empty() && (path.back() == '/' || path.back() == '\\' || path.back() == ':');
   if (folder && path != d.missing_folder) {
     return file_info{file_kind::directory, 0, false};
   }

@@ -20,7 +20,8 @@ class fake_disk {
   bool extended_fails = false;
   bool basic_fails = false;
   uint64_t free_bytes = 0;  // what both functions report
-  // Names are taken as final; a name ending in a separator is a folder, unless it is this one;
+  // Names are taken as final; a name ending in a separator (or a drive colon) is a folder, unless
+  // it is this one;
   // this name is a device; any other is a file not there yet.
   std::string missing_folder;
   std::string device;
