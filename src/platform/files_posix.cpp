@@ -77,7 +77,7 @@ int unnamed_fd = -1;
 
 // Unnamed (O_TMPFILE) where the file system has it, so that no kill, not even SIGKILL or a
 // power cut, can leave it behind; else a named file, as private.
-int posix_create_temporary(const char* name, bool* named) {
+int posix_create_temporary(const char* name, const char*, bool* named) {
   *named = false;
   struct stat st;
   if (::lstat(name, &st) == 0 || errno != ENOENT) {

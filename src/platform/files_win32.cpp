@@ -63,13 +63,23 @@ bool set_delete_on_close(HANDLE file, bool deleted) {
 }
 
 // Deleted by the system when its handle closes, however the process ends (End task, a closed
-// console, log-off), until win_keep_temporary keeps it.
-int win_create_temporary(const char* name, bool* named) {
+// console, log-off), until win_keep_temporary keeps it. The new file of an encrypted (EFS) one
+// is encrypted from its creation, so that no byte of the sorted text reaches the disk in the
+// clear; where it cannot be, it is not made.
+int win_create_temporary(const char* name, const char* replaced, bool* named) {
   *named = false;
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  if (replaced != nullptr) {
+    DWORD old_attributes = GetFileAttributesW(wide_path(replaced).c_str());
+    if (old_attributes != INVALID_FILE_ATTRIBUTES &&
+        (old_attributes & FILE_ATTRIBUTE_ENCRYPTED) != 0) {
+      attributes = FILE_ATTRIBUTE_ENCRYPTED;
+    }
+  }
   // WRITE_DAC: the creator may always set the access of its own file.
-  HANDLE file = CreateFileW(
-      wide_path(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
-      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(wide_path(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC,
+                  FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, attributes, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return -1;
   }
@@ -286,29 +296,31 @@ bool copy_compression(DWORD attributes, HANDLE file) {
 }
 
 // The new file is given all the old one has that says who may read it and how it is kept: its
-// access list, owner where allowed, compression, and the hidden, system, archive and not-indexed
-// attributes. A new output takes the folder's, as any new file does.
+// access list, owner where allowed, compression, creation time, and the hidden, system, archive
+// and not-indexed attributes. A new output takes the folder's, as any new file does.
 bool win_copy_access(const char* from, int fd) {
   if (from == nullptr) {
     return true;
   }
   std::wstring old_file = wide_path(from);
-  DWORD attributes = GetFileAttributesW(old_file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
+  WIN32_FILE_ATTRIBUTE_DATA old{};
+  if (!GetFileAttributesExW(old_file.c_str(), GetFileExInfoStandard, &old)) {
     return false;
   }
   HANDLE file = temporary_handle != INVALID_HANDLE_VALUE
                     ? temporary_handle
                     : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-  if (!copy_security(old_file, file) || !copy_compression(attributes, file)) {
+  if (!copy_security(old_file, file) || !copy_compression(old.dwFileAttributes, file)) {
     return false;
   }
-  FILE_BASIC_INFO info{};  // times of zero are left as they are
-  info.FileAttributes = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-  if (info.FileAttributes == 0) {
-    return true;  // zero would mean "unchanged", and a new file has none of them
-  }
+  // The file is the same document, made anew: it keeps the day it was created. The other
+  // times, left zero, are left as they are; attributes of zero mean "unchanged" too.
+  FILE_BASIC_INFO info{};
+  info.CreationTime.LowPart = old.ftCreationTime.dwLowDateTime;
+  info.CreationTime.HighPart = static_cast<LONG>(old.ftCreationTime.dwHighDateTime);
+  info.FileAttributes =
+      old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
   return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != 0;
 }
 

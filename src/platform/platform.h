@@ -104,7 +104,9 @@ struct platform_calls {
   // before file_keep_temporary: an unnamed file given `name` only then where the file system
   // has them, or one marked to be deleted with its last handle. `named` tells whether `name`
   // exists already (where the system offers neither way), to be removed by the caller.
-  int (*file_create_temporary)(const char* name, bool* named);
+  // `replaced`, the file it will replace or null, decides what must hold from the first byte
+  // (on Windows, encryption).
+  int (*file_create_temporary)(const char* name, const char* replaced, bool* named);
   // Makes the file of file_create_temporary last, under the name it was created for.
   bool (*file_keep_temporary)(int fd, const char* name);
   bool (*file_status)(int fd, file_info* info);

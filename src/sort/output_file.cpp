@@ -65,7 +65,7 @@ write_status write_replacing(const char* name, bool replaces, output_source sour
   bool named = false;  // whether the name exists before the file is kept
   for (unsigned attempt = 0; attempt < create_attempts && fd < 0; ++attempt) {
     temporary_name_for(name, attempt, temporary.data(), temporary.size());
-    fd = platform.file_create_temporary(temporary.c_str(), &named);
+    fd = platform.file_create_temporary(temporary.c_str(), replaces ? name : nullptr, &named);
     if (fd < 0 && !platform.path_taken(temporary.c_str())) {
       break;  // not a name clash: the directory will not take the file
     }
