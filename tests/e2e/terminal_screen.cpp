@@ -86,7 +86,19 @@ terminal_screen run_in_terminal(const std::vector<std::string>& command,
     std::system((tmux() + "send-keys -t " + session + " C-c").c_str());
   }
   std::system(("timeout 120 " + tmux() + "wait-for " + session).c_str());
-  screen.rows = lines_of(output_of(tmux() + "capture-pane -p -t " + session));
+  // A console host (Wine's, behind cmd) may still be drawing when the program has ended: the
+  // screen is taken once it holds still.
+  std::string capture = tmux() + "capture-pane -p -t " + session;
+  std::string shown = output_of(capture);
+  for (int look = 0; look < 30; ++look) {
+    usleep(100 * 1000);
+    std::string again = output_of(capture);
+    if (again == shown) {
+      break;
+    }
+    shown = again;
+  }
+  screen.rows = lines_of(shown);
   screen.coloured = lines_of(output_of(tmux() + "capture-pane -p -e -t " + session));
   screen.title = output_of(tmux() + "display-message -p -t " + session + " '#{pane_title}'");
   if (!screen.title.empty() && screen.title.back() == '\n') {
