@@ -261,6 +261,13 @@ TEST_F(ConsoleE2e, RedirectedStandardErrorHoldsTheMessages) {
   EXPECT_EQ(dir_.read("errors.txt").find('\x1b'), std::string::npos);
   EXPECT_EQ(run_program({"missing.txt", "out.txt"}, dir_.path(), errors), 1);
   EXPECT_EQ(dir_.read("errors.txt"), "\nInput file open err.\n");
+  // A pipe, as Git Bash's terminal and CI runners give a program.
+  std::string line;
+  for (const std::string& part : program_command({"missing.txt", "out.txt"})) {
+    line += "'" + part + "' ";
+  }
+  EXPECT_EQ(run_command({"sh", "-c", line + "2>&1 >/dev/null | cat > piped.txt"}, dir_.path()), 0);
+  EXPECT_EQ(dir_.read("piped.txt"), "\nInput file open err.\n");
 }
 
 std::vector<std::string> without_seconds(std::vector<std::string> rows) {
