@@ -50,10 +50,15 @@ std::string joined(const std::string& folder, const std::string& name) {
 
 class NamesE2e : public ::testing::Test {
  protected:
+  // The exit status; what the program said is kept for a failure's message (said()).
   int sort(const std::vector<std::string>& arguments, const char* locale) {
-    return run_program_with(arguments, dir_.path(), in_locale(locale)).status;
+    run_options options = in_locale(locale);
+    options.error_file = said_.file("said.txt");
+    return run_program_with(arguments, dir_.path(), options).status;
   }
+  std::string said() const { return "the program said: " + said_.read("said.txt"); }
   temp_directory dir_;
+  temp_directory said_;
 };
 
 // Every name works as input, output and folder; its look-alike, there beside it, is untouched,
@@ -73,9 +78,9 @@ TEST_F(NamesE2e, NamesOutsideTheCodePage) {
         dir_.write(look_alike + "/out.txt", decoy);
       }
       snapshot expected = dir_.snapshot();
-      EXPECT_EQ(sort({name + "-in.txt", name + "-out.txt"}, locale), 0);
+      EXPECT_EQ(sort({name + "-in.txt", name + "-out.txt"}, locale), 0) << said();
       expected[name + "-out.txt"] = sorted;
-      EXPECT_EQ(sort({name + "-in.txt", joined(name, "out.txt"), "/R"}, locale), 0);
+      EXPECT_EQ(sort({name + "-in.txt", joined(name, "out.txt"), "/R"}, locale), 0) << said();
       EXPECT_EQ(dir_.snapshot(), expected);
       EXPECT_EQ(dir_.read(name + "/out.txt"), "c\r\nb\r\na\r\n");
       if (c.look_alike != nullptr) {
