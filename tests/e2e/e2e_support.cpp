@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -118,9 +121,29 @@ std::vector<std::string> program_command(const std::vector<std::string>& argumen
   return command;
 }
 
+namespace {
+
+// Wine's client, not the program, lost its server ("wine client error:0: recvmsg: ..."): the
+// run says nothing of the program, which then ran again.
+bool wine_lost_its_server(const run_options& options) {
+  if (!program_is_windows() || options.error_file.empty()) {
+    return false;
+  }
+  std::ifstream said(options.error_file, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(said)), std::istreambuf_iterator<char>());
+  return text.find("wine client error") != std::string::npos;
+}
+
+}  // namespace
+
 run_outcome run_program_with(const std::vector<std::string>& arguments,
                              const std::string& directory, const run_options& options) {
-  return wait_command(start_command(program_command(arguments), directory, options));
+  run_outcome outcome = wait_command(start_command(program_command(arguments), directory, options));
+  if (wine_lost_its_server(options)) {
+    std::fprintf(stderr, "Wine lost its server; the program runs again\n");
+    outcome = wait_command(start_command(program_command(arguments), directory, options));
+  }
+  return outcome;
 }
 
 int run_command(const std::vector<std::string>& command, const std::string& directory,
@@ -132,7 +155,9 @@ int run_command(const std::vector<std::string>& command, const std::string& dire
 
 int run_program(const std::vector<std::string>& arguments, const std::string& directory,
                 const std::string& error_file) {
-  return run_command(program_command(arguments), directory, error_file);
+  run_options options;
+  options.error_file = error_file;
+  return run_program_with(arguments, directory, options).status;
 }
 
 bool running_as_root() {
