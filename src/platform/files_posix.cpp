@@ -195,12 +195,12 @@ bool posix_path_taken(const char* name) {
   return ::lstat(name, &st) == 0 || errno != ENOENT;
 }
 
-}  // namespace
-
 // A file another process has open is still replaced by a rename.
 bool posix_file_held(const char*) {
   return false;
 }
+
+}  // namespace
 
 void set_default_file_calls(platform_calls& calls) {
   calls.file_open_read = posix_open_read;

@@ -166,16 +166,23 @@ constexpr auto file_rename_info_ex = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 constexpr DWORD rename_replace_if_exists = 0x1;
 constexpr DWORD rename_posix_semantics = 0x2;
 
-// The rename with POSIX semantics, which replaces a file that others hold open while they share
-// it for deletion (they keep reading the old one); false where the system does not offer it.
-bool rename_over_held_file(const std::wstring& from, const std::wstring& to) {
-  std::wstring full = without_long_prefix(full_path(to));
+// The system's own form of a name for a rename by handle (\??\C:\... or \??\UNC\server\...),
+// empty when it has no full path.
+std::wstring system_name(const std::wstring& name) {
+  std::wstring full = without_long_prefix(full_path(name));
   if (full.empty()) {
+    return full;
+  }
+  return full.rfind(L"\\\\", 0) == 0 ? L"\\??\\UNC\\" + full.substr(2) : L"\\??\\" + full;
+}
+
+// The rename with POSIX semantics to `target` (a system_name), which replaces a file that others
+// hold open while they share it for deletion (they keep reading the old one); false where the
+// system does not offer it.
+bool rename_over_held_file(const std::wstring& from, const std::wstring& target) {
+  if (target.empty()) {
     return false;
   }
-  // The system's own form of the name: \??\C:\... or \??\UNC\server\share\...
-  std::wstring target =
-      full.rfind(L"\\\\", 0) == 0 ? L"\\??\\UNC\\" + full.substr(2) : L"\\??\\" + full;
   HANDLE file = CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
@@ -211,8 +218,9 @@ bool win_rename(const char* from, const char* to) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
+  std::wstring target_system_name = system_name(target);
   for (unsigned attempt = 1;; ++attempt) {
-    if (rename_over_held_file(source, target) ||
+    if (rename_over_held_file(source, target_system_name) ||
         MoveFileExW(source.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
       return true;
