@@ -126,7 +126,9 @@ namespace {
 // Wine's client, not the program, lost its server ("wine client error:0: recvmsg: ..."): the
 // run says nothing of the program, which then ran again.
 bool wine_lost_its_server(const run_options& options) {
-  if (!program_is_windows() || options.error_file.empty()) {
+  // Only a file the program wrote says anything (/dev/full reads as endless zeros).
+  if (!program_is_windows() || options.error_file.empty() ||
+      !std::filesystem::is_regular_file(options.error_file)) {
     return false;
   }
   std::ifstream said(options.error_file, std::ios::binary);
